@@ -1,0 +1,109 @@
+#include "archiver.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "cab32_api.h"
+#include "dll_module.h"
+
+namespace tarvik {
+
+namespace {
+
+DllModule LoadArchiver() { return DllModule::Load(cab32::kLibraryFileName); }
+
+// Length of the NUL-terminated text at `text`, reading at most `limit` bytes.
+std::size_t BoundedLength(const char* text, std::size_t limit) {
+    const void* nul = std::memchr(text, '\0', limit);
+    return nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - text) : limit;
+}
+
+bool IsPlainListBox(HWND window) {
+    char className[32] = {};
+    if (!window || !GetClassNameA(window, className, sizeof className)) return false;
+    return lstrcmpiA(className, "ListBox") == 0;
+}
+
+}  // namespace
+
+bool ArchiverHasFunction(int functionIndex) {
+    const DllModule library = LoadArchiver();
+    const auto query = library.Find<cab32::CabQueryFunctionListFn>("CabQueryFunctionList");
+    return query && query(functionIndex) != FALSE;
+}
+
+std::uint16_t ArchiverVersion() {
+    if (!ArchiverHasFunction(cab32::kFunctionGetVersion)) return 0;
+    const DllModule library = LoadArchiver();
+    const auto getVersion = library.Find<cab32::CabGetVersionFn>("CabGetVersion");
+    const int version = getVersion ? getVersion() : 0;
+    return static_cast<std::uint16_t>(static_cast<unsigned>(version) & 0xFFFFu);
+}
+
+bool ArchiverIsRunning() {
+    if (!ArchiverHasFunction(cab32::kFunctionGetRunning)) return false;
+    const DllModule library = LoadArchiver();
+    const auto getRunning = library.Find<cab32::CabGetRunningFn>("CabGetRunning");
+    return getRunning && getRunning() != FALSE;
+}
+
+bool ArchiverCheckArchive(const char* archivePath, int mode) {
+    if (!ArchiverHasFunction(cab32::kFunctionCheckArchive)) return false;
+    const DllModule library = LoadArchiver();
+    const auto check = library.Find<cab32::CabCheckArchiveFn>("CabCheckArchive");
+    return check && check(archivePath ? archivePath : "", mode) != FALSE;
+}
+
+int RunArchiverCommand(HWND owner, const char* commandLine, char* output, std::int32_t outputSize) {
+    // A buffer that cannot even hold the terminating NUL cannot be filled.
+    if (outputSize <= 0 || !output) return -1;
+    std::vector<char> buffer(static_cast<std::size_t>(outputSize), '\0');
+
+    if (!ArchiverHasFunction(cab32::kFunctionCab)) return -1;
+    if (ArchiverIsRunning()) return -1;  // never enter the library while it works
+
+    const DllModule library = LoadArchiver();
+    const auto setOwner = library.Find<cab32::CabSetOwnerWindowFn>("CabSetOwnerWindow");
+    const auto clearOwner = library.Find<cab32::CabClearOwnerWindowFn>("CabClearOwnerWindow");
+    const auto cab = library.Find<cab32::CabFn>("Cab");
+    if (!setOwner || !clearOwner || !cab) return -1;
+
+    setOwner(owner);
+    const int result = cab(owner, commandLine ? commandLine : "", buffer.data(),
+                           static_cast<DWORD>(outputSize));
+    const std::size_t length = BoundedLength(buffer.data(), buffer.size() - 1);
+    std::memcpy(output, buffer.data(), length);
+    output[length] = '\0';
+    clearOwner();
+    return result;
+}
+
+void ListArchiveMembers(HWND owner, const char* archivePath, HWND targetListBox) {
+    std::vector<char> record(cab32::kMemberRecordSize, '\0');
+    if (!IsPlainListBox(targetListBox)) return;
+
+    const DllModule library = LoadArchiver();
+    const auto open = library.Find<cab32::CabOpenArchiveFn>("CabOpenArchive");
+    const auto close = library.Find<cab32::CabCloseArchiveFn>("CabCloseArchive");
+    const auto findFirst = library.Find<cab32::CabFindFirstFn>("CabFindFirst");
+    const auto findNext = library.Find<cab32::CabFindNextFn>("CabFindNext");
+    if (!open || !close || !findFirst || !findNext) return;
+
+    const cab32::ArchiveHandle archive = open(owner, archivePath ? archivePath : "", 0);
+    if (!archive) return;  // nothing to enumerate, nothing to close
+
+    const char* path = record.data() + cab32::kMemberPathOffset;
+    const std::size_t pathRoom = record.size() - cab32::kMemberPathOffset;
+    for (int found = findFirst(archive, "*.*", record.data()); found != -1;
+         found = findNext(archive, record.data())) {
+        // The path is read only within the record, whatever the library wrote.
+        const std::string member(path, BoundedLength(path, pathRoom));
+        SendMessageA(targetListBox, LB_INSERTSTRING, static_cast<WPARAM>(-1),
+                     reinterpret_cast<LPARAM>(member.c_str()));
+    }
+    close(archive);
+}
+
+}  // namespace tarvik

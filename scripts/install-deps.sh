@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Installs everything Tarvik32 needs on a Debian 12 machine (run as root).
+# Idempotent: when every package is present and the locale exists it returns at once.
+set -euo pipefail
+
+packages=(
+  wine wine32:i386 wine64
+  g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools
+  cmake make
+  googletest
+  xvfb xauth x11-utils
+  fonts-ipafont-gothic
+  locales
+  imagemagick
+  cabextract gcab
+  libz-mingw-w64-dev
+)
+
+missing=()
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  dpkg --add-architecture i386
+  need_update=1
+fi
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "install-deps: installing ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf8$'; then
+  sed -i 's/^# *\(ja_JP.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+  grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' >> /etc/locale.gen
+  locale-gen >/dev/null
+fi

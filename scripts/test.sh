@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything and runs every test under Wine.
+set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+
+tarvik_install
+tarvik_build_runnable
+tarvik_wine_prefix
+tarvik_display
+trap tarvik_cleanup EXIT
+wineserver -p   # keep the Wine server up for the whole run
+# Start Wine's own background processes now, detached from CTest's pipes:
+# a test's output pipe would otherwise stay open until they end.
+"$WINE" cmd /c exit >/dev/null 2>&1 || true
+
+cd "$RUN_DIR"
+ctest --output-on-failure -j "$(nproc)" "$@"
