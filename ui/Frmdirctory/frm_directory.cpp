@@ -1,0 +1,235 @@
+#include "frm_directory.h"
+
+#include <exception>
+#include <optional>
+
+#include "error_box.h"
+#include "sjis_path.h"
+
+namespace tarvik {
+
+std::string ChosenFolder;
+
+namespace {
+
+constexpr char kClassName[] = "TfrmDirectory";
+constexpr char kCaption[] = "フォルダ指定";
+constexpr char kFontFace[] = "ＭＳ Ｐゴシック";
+constexpr int kFontHeight = -16;  // character height in pixels
+constexpr int kClientWidth = 350;
+constexpr int kClientHeight = 300;
+// Dialog frame, fixed size, system menu (close box) only.
+constexpr DWORD kWindowStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+constexpr DWORD kWindowExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
+
+struct ControlSpec {
+    TfrmDirectory::ControlId id;
+    const char* name;
+    const char* className;
+    const char* caption;
+    int left, top, width, height;
+    DWORD style;
+    DWORD exStyle;
+};
+
+// The controls in tab order; places in client pixels.
+constexpr ControlSpec kControls[] = {
+    // id                                 name                 class       caption        left top  width height style                     exStyle
+    {TfrmDirectory::IdDirectoryListBox1, "DirectoryListBox1", "LISTBOX",  "",             0,   24,  241,  265,   DirectoryListBox::kStyle, WS_EX_CLIENTEDGE},
+    {TfrmDirectory::IdDriveComboBox1,    "DriveComboBox1",    "COMBOBOX", "",             0,   0,   241,  22,    DriveComboBox::kStyle,    0},
+    {TfrmDirectory::IdBitBtn1,           "BitBtn1",           "BUTTON",   "OK",           248, 32,  97,   33,    BS_DEFPUSHBUTTON,         0},
+    {TfrmDirectory::IdBitBtn2,           "BitBtn2",           "BUTTON",   "閉じる(&C)",   248, 256, 97,   33,    BS_PUSHBUTTON,            0},
+    {TfrmDirectory::IdButton1,           "Button1",           "BUTTON",   "新規フォルダ", 248, 72,  97,   33,    BS_PUSHBUTTON,            0},
+};
+
+// Registers the window class once per program; later calls find it there.
+bool RegisterWindowClass(HINSTANCE instance, WNDPROC windowProc) {
+    WNDCLASSEXA windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = windowProc;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = kClassName;
+    if (RegisterClassExA(&windowClass)) return true;
+    return GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
+}  // namespace
+
+TfrmDirectory::TfrmDirectory(HINSTANCE instance, InputPromptStep& prompt)
+    : instance_(instance), prompt_(prompt) {}
+
+TfrmDirectory::~TfrmDirectory() {
+    if (hwnd_) DestroyWindow(hwnd_);
+}
+
+bool TfrmDirectory::Create(HWND owner) {
+    if (hwnd_) return true;
+    if (!RegisterWindowClass(instance_, WindowProc)) return false;
+    font_ = OwnedFont::Create(kFontHeight, SHIFTJIS_CHARSET, kFontFace);
+    RECT frame{0, 0, kClientWidth, kClientHeight};
+    AdjustWindowRectEx(&frame, kWindowStyle, FALSE, kWindowExStyle);
+    CreateWindowExA(kWindowExStyle, kClassName, kCaption, kWindowStyle, 0, 0, frame.right - frame.left,
+                    frame.bottom - frame.top, owner, nullptr, instance_, this);
+    if (!hwnd_) return false;
+    CreateControls();
+    CenterOnDesktop();
+    return true;
+}
+
+void TfrmDirectory::CreateControls() {
+    SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+    for (const ControlSpec& spec : kControls) {
+        const HWND control = CreateWindowExA(
+            spec.exStyle, spec.className, spec.caption, WS_CHILD | WS_VISIBLE | WS_TABSTOP | spec.style,
+            spec.left, spec.top, spec.width, spec.height, hwnd_,
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance_, nullptr);
+        SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+    }
+    // The list first: the drive box starts on the list's drive.
+    directoryListBox1_.Attach(GetDlgItem(hwnd_, IdDirectoryListBox1));
+    driveComboBox1_.Attach(GetDlgItem(hwnd_, IdDriveComboBox1), directoryListBox1_.Drive());
+}
+
+void TfrmDirectory::CenterOnDesktop() {
+    RECT frame{};
+    GetWindowRect(hwnd_, &frame);
+    const int width = frame.right - frame.left;
+    const int height = frame.bottom - frame.top;
+    const int left = GetSystemMetrics(SM_XVIRTUALSCREEN) + (GetSystemMetrics(SM_CXVIRTUALSCREEN) - width) / 2;
+    const int top = GetSystemMetrics(SM_YVIRTUALSCREEN) + (GetSystemMetrics(SM_CYVIRTUALSCREEN) - height) / 2;
+    SetWindowPos(hwnd_, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TfrmDirectory::ShowModal() {
+    if (!hwnd_ || modalRunning_) return;
+    const HWND owner = GetWindow(hwnd_, GW_OWNER);
+    const HWND previousActive = GetActiveWindow();
+    const bool ownerWasEnabled = owner && IsWindowEnabled(owner);
+    if (ownerWasEnabled) EnableWindow(owner, FALSE);
+    CenterOnDesktop();
+    ShowWindow(hwnd_, SW_SHOW);
+    SetFocus(lastFocus_ && IsWindow(lastFocus_) ? lastFocus_ : directoryListBox1_.hwnd());
+    modalRunning_ = true;
+    MSG message{};
+    while (modalRunning_ && IsWindowVisible(hwnd_)) {
+        const BOOL got = GetMessageA(&message, nullptr, 0, 0);
+        if (got == 0) {
+            // The program is ending: leave the quit message to the main loop.
+            PostQuitMessage(static_cast<int>(message.wParam));
+            break;
+        }
+        if (got == -1) break;
+        if (!IsDialogMessageA(hwnd_, &message)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+    }
+    modalRunning_ = false;
+    // The owner is enabled before the window hides, so that the system hands
+    // the activation back to it and not to another program.
+    if (ownerWasEnabled) EnableWindow(owner, TRUE);
+    if (hwnd_) ShowWindow(hwnd_, SW_HIDE);
+    const HWND back = previousActive && IsWindow(previousActive) ? previousActive : owner;
+    if (back) SetActiveWindow(back);
+}
+
+void TfrmDirectory::EndModal() {
+    if (modalRunning_)
+        modalRunning_ = false;  // ShowModal hides the window once its loop ends
+    else
+        ShowWindow(hwnd_, SW_HIDE);
+}
+
+void TfrmDirectory::DriveComboBox1Change() {
+    const char previous = directoryListBox1_.Drive();
+    const char picked = driveComboBox1_.Drive();
+    if (picked == '\0' || directoryListBox1_.SwitchToDrive(picked)) return;
+    // A drive that cannot be entered (a removable drive without a medium):
+    // both controls stay on the previous drive, without a message.
+    driveComboBox1_.SetDrive(previous);
+}
+
+void TfrmDirectory::BitBtn1Click() {
+    directoryListBox1_.Update();
+    ChosenFolder = directoryListBox1_.Directory() + "\\";
+    EndModal();
+}
+
+void TfrmDirectory::Button1Click() {
+    const std::string& folder = directoryListBox1_.Directory();
+    const std::string suggestion = EndsWithSeparator(folder) ? folder : folder + "\\";
+    const InputPromptRequest request{"新規フォルダ作成", "作成するパスを入力してください。", suggestion, 255};
+    // A cancelled prompt answers with the suggestion, an existing folder.
+    const std::string answer = prompt_.AskText(hwnd_, request).value_or(suggestion);
+    // The folder exists, its parent is missing, the name is invalid or access
+    // is denied: nothing happens and nothing is shown.
+    if (!CreateDirectoryA(answer.c_str(), nullptr)) return;
+    directoryListBox1_.Update();
+}
+
+void TfrmDirectory::OnCommand(int id, int notification) {
+    switch (id) {
+    case IdDriveComboBox1: if (notification == CBN_SELCHANGE) DriveComboBox1Change(); break;
+    case IdBitBtn1:        if (notification == BN_CLICKED) BitBtn1Click(); break;
+    case IdBitBtn2:        if (notification == BN_CLICKED) EndModal(); break;
+    case IdButton1:        if (notification == BN_CLICKED) Button1Click(); break;
+    }
+}
+
+LRESULT TfrmDirectory::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_COMMAND:
+        OnCommand(LOWORD(wParam), HIWORD(wParam));
+        return 0;
+    case WM_DRAWITEM:
+        if (wParam == IdDirectoryListBox1) directoryListBox1_.DrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+        return TRUE;
+    case WM_MEASUREITEM:
+        reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->itemHeight = DirectoryListBox::kLineHeight;
+        return TRUE;
+    case DM_GETDEFID:
+        // Enter outside the folder list presses OK.
+        return MAKELRESULT(IdBitBtn1, DC_HASDEFID);
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            const HWND focus = GetFocus();
+            if (focus && IsChild(hwnd_, focus)) lastFocus_ = focus;
+        } else if (lastFocus_ && IsWindow(lastFocus_)) {
+            SetFocus(lastFocus_);
+            return 0;
+        }
+        break;
+    case WM_CLOSE:
+        // The close box hides the window; it lives until the program ends.
+        EndModal();
+        return 0;
+    }
+    return DefWindowProcA(hwnd_, message, wParam, lParam);
+}
+
+LRESULT CALLBACK TfrmDirectory::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* creator = static_cast<TfrmDirectory*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+        creator->hwnd_ = hwnd;
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(creator));
+    }
+    auto* self = reinterpret_cast<TfrmDirectory*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (!self) return DefWindowProcA(hwnd, message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+        self->hwnd_ = nullptr;
+        return DefWindowProcA(hwnd, message, wParam, lParam);
+    }
+    // The one place where the program's errors stop: nothing unwinds
+    // through the system's frames.
+    try {
+        return self->OnMessage(message, wParam, lParam);
+    } catch (const std::exception& error) {
+        ShowStandardErrorBox(hwnd, error.what());
+        return 0;
+    }
+}
+
+}  // namespace tarvik

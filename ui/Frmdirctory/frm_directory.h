@@ -1,0 +1,70 @@
+// The folder chooser frmDirectory: a drive box, a folder tree list, OK,
+// Close and "新規フォルダ". Created once and hidden; shown modally as often as
+// needed, keeping its drive and folder between showings. OK leaves the
+// confirmed folder in ChosenFolder.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "directory_list_box.h"
+#include "drive_combo_box.h"
+#include "modal_steps.h"
+#include "win_handles.h"
+
+namespace tarvik {
+
+// The folder last confirmed with OK, followed by one "\" (a drive root
+// therefore ends in two). Empty until the first OK of the run.
+extern std::string ChosenFolder;
+
+class TfrmDirectory {
+public:
+    // Control ids, in tab order.
+    enum ControlId : int {
+        IdDirectoryListBox1 = 1001,
+        IdDriveComboBox1 = 1002,
+        IdBitBtn1 = 1003,
+        IdBitBtn2 = 1004,
+        IdButton1 = 1005,
+    };
+
+    TfrmDirectory(HINSTANCE instance, InputPromptStep& prompt);
+    ~TfrmDirectory();
+    TfrmDirectory(const TfrmDirectory&) = delete;
+    TfrmDirectory& operator=(const TfrmDirectory&) = delete;
+
+    // Creates the hidden window, owned by `owner`; the list opens the
+    // process's current folder. False when the window cannot be created.
+    [[nodiscard]] bool Create(HWND owner);
+    // Shows the window modally until OK, Close or the close box ends it.
+    void ShowModal();
+    HWND hwnd() const { return hwnd_; }
+
+    // The folder list's current folder.
+    const std::string& CurrentFolder() const { return directoryListBox1_.Directory(); }
+
+    void DriveComboBox1Change();
+    void BitBtn1Click();
+    void Button1Click();
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM);
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void OnCommand(int id, int notification);
+    void CreateControls();
+    void CenterOnDesktop();
+    void EndModal();
+
+    HINSTANCE instance_;
+    InputPromptStep& prompt_;
+    HWND hwnd_ = nullptr;
+    OwnedFont font_;
+    DirectoryListBox directoryListBox1_;
+    DriveComboBox driveComboBox1_;
+    bool modalRunning_ = false;
+    HWND lastFocus_ = nullptr;
+};
+
+}  // namespace tarvik
