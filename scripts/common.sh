@@ -62,6 +62,10 @@ tarvik_wine_prefix() {
     wineserver -w
     # No crash dialog that would wait for a click in a test run.
     "$WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 || true
+    # The windows ask for "ＭＳ Ｐゴシック" / "ＭＳ ゴシック"; Wine has neither, so
+    # point them at the IPA fonts with the same metrics style.
+    "$WINE" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "ＭＳ Ｐゴシック" /t REG_SZ /d IPAPGothic /f >/dev/null 2>&1 || true
+    "$WINE" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "ＭＳ ゴシック" /t REG_SZ /d IPAGothic /f >/dev/null 2>&1 || true
     wineserver -w
   fi
 }

@@ -1,0 +1,142 @@
+#include "outbuffer.h"
+
+#include <commctrl.h>
+#include <richedit.h>
+
+#include "modal_loop.h"
+
+namespace tarvik {
+
+namespace {
+
+constexpr char kClassName[] = "TfrmOutbuffer";
+constexpr int kClientWidth = 470;
+constexpr int kClientHeight = 212;
+constexpr int kIdButton1 = IDOK;
+constexpr int kIdRichEdit1 = 101;
+
+struct ControlPlace {
+    int x, y, width, height;
+};
+constexpr ControlPlace kButton1Place{184, 184, 105, 25};
+constexpr ControlPlace kRichEdit1Place{8, 0, 457, 177};
+
+}  // namespace
+
+TfrmOutbuffer::~TfrmOutbuffer() {
+    if (window_) DestroyWindow(window_);
+    if (richEditLibrary_) FreeLibrary(richEditLibrary_);
+}
+
+bool TfrmOutbuffer::Create(HWND owner) {
+    owner_ = owner;
+    richEditLibrary_ = LoadLibraryA("riched20.dll");
+
+    WNDCLASSEXA windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = WindowProc;
+    windowClass.hInstance = instance_;
+    windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = kClassName;
+    RegisterClassExA(&windowClass);  // fails harmlessly when already registered
+
+    const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
+    const DWORD exStyle = WS_EX_TOOLWINDOW | WS_EX_CONTEXTHELP | WS_EX_DLGMODALFRAME;
+    RECT frame{0, 0, kClientWidth, kClientHeight};
+    AdjustWindowRectEx(&frame, style, FALSE, exStyle);
+    window_ = CreateWindowExA(exStyle, kClassName, "結果出力", style, 0, 0, frame.right - frame.left,
+                              frame.bottom - frame.top, owner, nullptr, instance_, this);
+    if (!window_) return false;
+    CentreOnDesktop(window_);
+    return true;
+}
+
+void TfrmOutbuffer::CreateControls() {
+    font_ = Font(CreateUiFont(13));
+    // Tab order: the button first; the text area is outside the Tab order.
+    okButton_ = CreateWindowExA(0, "BUTTON", "OK(&O)", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON,
+                                kButton1Place.x, kButton1Place.y, kButton1Place.width, kButton1Place.height,
+                                window_, reinterpret_cast<HMENU>(kIdButton1), instance_, nullptr);
+    richEdit_ = CreateWindowExA(0, RICHEDIT_CLASSA, "",
+                                WS_CHILD | WS_VISIBLE | WS_HSCROLL | WS_VSCROLL | ES_MULTILINE |
+                                    ES_AUTOHSCROLL | ES_AUTOVSCROLL | ES_WANTRETURN | ES_NOHIDESEL,
+                                kRichEdit1Place.x, kRichEdit1Place.y, kRichEdit1Place.width,
+                                kRichEdit1Place.height, window_, reinterpret_cast<HMENU>(kIdRichEdit1),
+                                instance_, nullptr);
+    for (HWND control : {okButton_, richEdit_}) {
+        SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
+    }
+    SendMessageA(richEdit_, EM_SETTEXTMODE, TM_PLAINTEXT, 0);
+    SendMessageA(richEdit_, EM_SETBKGNDCOLOR, 0, static_cast<LPARAM>(GetSysColor(COLOR_DESKTOP)));
+    CHARFORMATA format{};
+    format.cbSize = sizeof format;
+    format.dwMask = CFM_COLOR | CFM_FACE | CFM_SIZE | CFM_CHARSET;
+    format.crTextColor = RGB(255, 255, 255);
+    format.yHeight = 13 * 15;  // 13 pixels in twips at 96 dpi
+    format.bCharSet = SHIFTJIS_CHARSET;
+    lstrcpynA(format.szFaceName, "ＭＳ Ｐゴシック", LF_FACESIZE);
+    SendMessageA(richEdit_, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&format));
+    // No word wrap: lines run on and the horizontal scroll bar reaches them.
+    SendMessageA(richEdit_, EM_SETTARGETDEVICE, 0, 1);
+    SetWindowSubclass(richEdit_, RichEditProc, 0, 0);
+}
+
+void TfrmOutbuffer::SetText(const char* text) { SetWindowTextA(richEdit_, text ? text : ""); }
+
+std::string TfrmOutbuffer::Text() const {
+    std::string text(static_cast<std::size_t>(GetWindowTextLengthA(richEdit_)) + 1, '\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextA(richEdit_, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+void TfrmOutbuffer::ShowModal() {
+    SetFocus(okButton_);
+    RunModalLoop(window_, owner_);
+}
+
+void TfrmOutbuffer::Button1Click() { ShowWindow(window_, SW_HIDE); }
+
+LRESULT CALLBACK TfrmOutbuffer::RichEditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                             UINT_PTR, DWORD_PTR) {
+    // The Tab key types a tab into the text instead of moving the focus.
+    if (message == WM_GETDLGCODE) {
+        return DefSubclassProc(window, message, wParam, lParam) | DLGC_WANTTAB | DLGC_WANTALLKEYS;
+    }
+    if (message == WM_NCDESTROY) RemoveWindowSubclass(window, RichEditProc, 0);
+    return DefSubclassProc(window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK TfrmOutbuffer::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* self = static_cast<TfrmOutbuffer*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+        self->window_ = window;
+        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<TfrmOutbuffer*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    return self ? self->HandleMessage(message, wParam, lParam) : DefWindowProcA(window, message, wParam, lParam);
+}
+
+LRESULT TfrmOutbuffer::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE:
+        CreateControls();
+        return 0;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == kIdButton1 || LOWORD(wParam) == IDCANCEL) {
+            Button1Click();
+            return 0;
+        }
+        break;
+    case WM_CLOSE:  // the close box hides; the window lives until the program ends
+        Button1Click();
+        return 0;
+    case DM_GETDEFID:
+        return MAKELRESULT(kIdButton1, DC_HASDEFID);
+    default:
+        break;
+    }
+    return DefWindowProcA(window_, message, wParam, lParam);
+}
+
+}  // namespace tarvik

@@ -1,0 +1,106 @@
+#include "check_list_box.h"
+
+#include <commctrl.h>
+
+namespace tarvik {
+
+HWND CheckListBox::Create(HWND parent, int id, int x, int y, int width, int height, HFONT font) {
+    list_ = CreateWindowExA(WS_EX_CLIENTEDGE, "LISTBOX", "",
+                            WS_CHILD | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_OWNERDRAWFIXED |
+                                LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT,
+                            x, y, width, height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                            reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(parent, GWLP_HINSTANCE)), nullptr);
+    SendMessageA(list_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    SendMessageA(list_, LB_SETITEMHEIGHT, 0, kRowHeight);
+    SetWindowSubclass(list_, SubclassProc, 0, reinterpret_cast<DWORD_PTR>(this));
+    return list_;
+}
+
+void CheckListBox::Clear() { SendMessageA(list_, LB_RESETCONTENT, 0, 0); }
+
+void CheckListBox::Add(const std::string& text) {
+    const auto index = SendMessageA(list_, LB_INSERTSTRING, static_cast<WPARAM>(-1),
+                                    reinterpret_cast<LPARAM>(text.c_str()));
+    if (index >= 0) SendMessageA(list_, LB_SETITEMDATA, static_cast<WPARAM>(index), 0);
+}
+
+int CheckListBox::Count() const { return static_cast<int>(SendMessageA(list_, LB_GETCOUNT, 0, 0)); }
+
+bool CheckListBox::Checked(int index) const {
+    const auto data = SendMessageA(list_, LB_GETITEMDATA, static_cast<WPARAM>(index), 0);
+    return data != LB_ERR && data != 0;
+}
+
+void CheckListBox::SetChecked(int index, bool checked) {
+    if (index < 0 || index >= Count()) return;
+    SendMessageA(list_, LB_SETITEMDATA, static_cast<WPARAM>(index), checked ? 1 : 0);
+    RECT row{};
+    SendMessageA(list_, LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&row));
+    InvalidateRect(list_, &row, FALSE);
+}
+
+void CheckListBox::Toggle(int index) { SetChecked(index, !Checked(index)); }
+
+std::string CheckListBox::Text(int index) const {
+    const auto length = SendMessageA(list_, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
+    if (length == LB_ERR) return {};
+    std::string text(static_cast<std::size_t>(length) + 1, '\0');
+    SendMessageA(list_, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<std::size_t>(length));
+    return text;
+}
+
+std::vector<CheckedEntry> CheckListBox::Entries() const {
+    std::vector<CheckedEntry> entries;
+    for (int i = 0; i < Count(); ++i) entries.push_back({Text(i), Checked(i)});
+    return entries;
+}
+
+void CheckListBox::Draw(const DRAWITEMSTRUCT& item) const {
+    if (item.itemID == static_cast<UINT>(-1)) return;
+    const int index = static_cast<int>(item.itemID);
+    const bool selected = (item.itemState & ODS_SELECTED) != 0;
+    RECT row = item.rcItem;
+    FillRect(item.hDC, &row, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+
+    RECT mark{row.left + 1, row.top + 1, row.left + kRowHeight - 1, row.bottom - 1};
+    DrawFrameControl(item.hDC, &mark, DFC_BUTTON,
+                     DFCS_BUTTONCHECK | DFCS_FLAT | (Checked(index) ? DFCS_CHECKED : 0));
+
+    RECT textArea{row.left + kRowHeight + 2, row.top, row.right, row.bottom};
+    SetBkMode(item.hDC, TRANSPARENT);
+    SetTextColor(item.hDC, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+    const std::string text = Text(index);
+    DrawTextA(item.hDC, text.c_str(), static_cast<int>(text.size()), &textArea,
+              DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+    if (item.itemState & ODS_FOCUS) DrawFocusRect(item.hDC, &row);
+}
+
+LRESULT CALLBACK CheckListBox::SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                            UINT_PTR, DWORD_PTR refData) {
+    auto* self = reinterpret_cast<CheckListBox*>(refData);
+    switch (message) {
+    case WM_LBUTTONDOWN: {
+        const LRESULT result = DefSubclassProc(window, message, wParam, lParam);
+        const auto hit = SendMessageA(window, LB_ITEMFROMPOINT, 0, lParam);
+        // The high word says whether the point lies outside every row.
+        if (HIWORD(hit) == 0 && static_cast<short>(LOWORD(lParam)) < kRowHeight) self->Toggle(LOWORD(hit));
+        return result;
+    }
+    case WM_CHAR:
+        if (wParam == ' ') {
+            const auto caret = SendMessageA(window, LB_GETCARETINDEX, 0, 0);
+            if (caret != LB_ERR) self->Toggle(static_cast<int>(caret));
+            return 0;
+        }
+        break;
+    case WM_NCDESTROY:
+        RemoveWindowSubclass(window, SubclassProc, 0);
+        break;
+    default:
+        break;
+    }
+    return DefSubclassProc(window, message, wParam, lParam);
+}
+
+}  // namespace tarvik

@@ -1,0 +1,39 @@
+// A list box whose entries each carry a check mark, toggled with the mouse on
+// the mark or with the Space key. Rows are 13 pixels high.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "job_command.h"
+
+namespace tarvik {
+
+class CheckListBox {
+public:
+    static constexpr int kRowHeight = 13;
+
+    HWND Create(HWND parent, int id, int x, int y, int width, int height, HFONT font);
+    HWND hwnd() const { return list_; }
+
+    void Clear();
+    void Add(const std::string& text);
+    int Count() const;
+    bool Checked(int index) const;
+    void SetChecked(int index, bool checked);
+    void Toggle(int index);
+    std::vector<CheckedEntry> Entries() const;
+
+    // Called by the parent for WM_DRAWITEM of this control.
+    void Draw(const DRAWITEMSTRUCT& item) const;
+
+private:
+    static LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                         UINT_PTR id, DWORD_PTR refData);
+    std::string Text(int index) const;
+    HWND list_ = nullptr;
+};
+
+}  // namespace tarvik

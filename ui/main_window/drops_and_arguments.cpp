@@ -1,0 +1,157 @@
+// Files dropped onto the file list or the archive field, and files named on
+// the command line.
+#include <windows.h>
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <optional>
+#include <utility>
+
+#include "archiver.h"
+#include "list_files.h"
+#include "main_layout.h"
+#include "main_window.h"
+#include "sjis_path.h"
+
+namespace tarvik {
+
+namespace {
+
+// Releases a drop with DragFinish on every path.
+class DropHandle {
+public:
+    explicit DropHandle(HDROP drop) : drop_(drop) {}
+    ~DropHandle() {
+        if (drop_) DragFinish(drop_);
+    }
+    DropHandle(const DropHandle&) = delete;
+    DropHandle& operator=(const DropHandle&) = delete;
+
+    UINT Count() const { return DragQueryFileA(drop_, 0xFFFFFFFF, nullptr, 0); }
+    // The whole path of one dropped file, however long.
+    std::string Path(UINT index) const {
+        const UINT length = DragQueryFileA(drop_, index, nullptr, 0);
+        std::string path(length + 1, '\0');
+        path.resize(DragQueryFileA(drop_, index, path.data(), length + 1));
+        return path;
+    }
+
+private:
+    HDROP drop_;
+};
+
+std::string WindowText(HWND window) {
+    std::string text(static_cast<std::size_t>(GetWindowTextLengthA(window)) + 1, '\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextA(window, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+bool PathExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// The absolute form of a path, or nullopt when it cannot be formed.
+std::optional<std::string> FullPath(const std::string& path) {
+    char buffer[MAX_PATH];
+    char* filePart = nullptr;
+    const DWORD length = GetFullPathNameA(path.c_str(), MAX_PATH, buffer, &filePart);
+    if (length == 0 || length >= MAX_PATH) return std::nullopt;
+    return std::string(buffer, length);
+}
+
+}  // namespace
+
+std::vector<std::string> SplitArguments(const std::string& commandLine) {
+    std::vector<std::string> arguments;
+    std::size_t i = 0;
+    auto isSeparator = [&](std::size_t at) {
+        const auto byte = static_cast<unsigned char>(commandLine[at]);
+        return byte >= 0x01 && byte <= 0x20;
+    };
+    bool first = true;  // the program's own name
+    while (i < commandLine.size()) {
+        while (i < commandLine.size() && isSeparator(i)) ++i;
+        if (i >= commandLine.size()) break;
+        // A pair of quotes where an argument would begin is an empty argument: skipped.
+        if (commandLine.compare(i, 2, "\"\"") == 0 && (i + 2 >= commandLine.size() || isSeparator(i + 2))) {
+            i += 2;
+            continue;
+        }
+        std::string argument;
+        bool quoted = false;
+        for (; i < commandLine.size() && (quoted || !isSeparator(i)); ++i) {
+            if (commandLine[i] == '"') quoted = !quoted;
+            else argument += commandLine[i];
+        }
+        if (first) first = false;
+        else arguments.push_back(argument);
+    }
+    return arguments;
+}
+
+bool TfrmCabMain::OperationIsCompress() const {
+    return SameTextIgnoringCase(WindowText(cobPara1), "圧縮");
+}
+
+void TfrmCabMain::InstallDropFilter(HWND control) {
+    SetWindowSubclass(control, DropFilterProc, 1, reinterpret_cast<DWORD_PTR>(this));
+}
+
+LRESULT CALLBACK TfrmCabMain::DropFilterProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                             UINT_PTR, DWORD_PTR refData) {
+    auto* self = reinterpret_cast<TfrmCabMain*>(refData);
+    if (message == WM_NCDESTROY) RemoveWindowSubclass(window, DropFilterProc, 1);
+    if (message != WM_DROPFILES) return DefSubclassProc(window, message, wParam, lParam);
+    // Which control takes drops depends on the operation at this moment.
+    const bool compress = self->OperationIsCompress();
+    if (window == self->ListBox1 && compress) {
+        self->HandleListDrop(reinterpret_cast<HDROP>(wParam));
+        return 0;
+    }
+    if (window == self->edtCab && !compress) {
+        self->HandleArchiveFieldDrop(reinterpret_cast<HDROP>(wParam));
+        return 0;
+    }
+    return DefSubclassProc(window, message, wParam, lParam);
+}
+
+void TfrmCabMain::HandleListDrop(HDROP drop) {
+    const DropHandle files(drop);
+    for (UINT i = 0; i < files.Count(); ++i) {
+        const std::string path = files.Path(i);
+        if (!PathExists(path)) continue;
+        SendMessageA(ListBox1, LB_INSERTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(path.c_str()));
+    }
+    WriteResponseFile(ResponseFilePath(ExeFolder()), FileList());
+}
+
+void TfrmCabMain::HandleArchiveFieldDrop(HDROP drop) {
+    const DropHandle files(drop);
+    if (files.Count() == 0) return;
+    const std::string path = files.Path(0);
+    if (ArchiverCheckArchive(path.c_str(), 2)) SetWindowTextA(edtCab, path.c_str());
+}
+
+void TfrmCabMain::HandleArguments(const std::vector<std::string>& arguments) {
+    if (arguments.size() == 1) {
+        const std::string& argument = arguments.front();
+        if (ArchiverCheckArchive(argument.c_str(), 2)) {
+            SetWindowTextA(edtCab, argument.c_str());
+            SendMessageA(cobPara1, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("解凍"));
+            cobPara1Change();
+            return;
+        }
+        const std::optional<std::string> full = FullPath(argument);
+        if (!full || FileNamePart(*full).empty()) return;
+        SendMessageA(ListBox1, LB_INSERTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(full->c_str()));
+    } else {
+        for (const std::string& argument : arguments) {
+            const std::string entry = FullPath(argument).value_or(std::string());
+            SendMessageA(ListBox1, LB_INSERTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(entry.c_str()));
+        }
+        if (SendMessageA(ListBox1, LB_GETCOUNT, 0, 0) < 2) return;
+    }
+    const std::vector<std::string> entries = FileList();
+    SetWindowTextA(edtCab, ReplaceExtension(entries.front(), ".cab").c_str());
+    cmdExecClick();
+}
+
+}  // namespace tarvik

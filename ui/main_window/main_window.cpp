@@ -1,0 +1,362 @@
+#include "main_window.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <cstdio>
+#include <exception>
+
+#include "archiver.h"
+#include "cab32_api.h"
+#include "dll_module.h"
+#include "list_files.h"
+#include "main_layout.h"
+#include "modal_loop.h"
+#include "settings.h"
+#include "sjis_path.h"
+
+namespace tarvik {
+
+namespace {
+
+constexpr char kClassName[] = "TfrmCabMain";
+constexpr char kPanelClassName[] = "TarvikPanel";
+constexpr int kClientWidth = 624;
+constexpr int kClientHeight = 300;
+constexpr UINT kFirstActivation = WM_APP + 1;
+constexpr int kMenuPictureIds[] = {201, 202, 203};
+
+void RegisterWindowClasses(HINSTANCE instance, WNDPROC windowProc, WNDPROC panelProc) {
+    WNDCLASSEXA windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = windowProc;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(1));
+    windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = kClassName;
+    RegisterClassExA(&windowClass);
+
+    WNDCLASSEXA panelClass{};
+    panelClass.cbSize = sizeof panelClass;
+    panelClass.lpfnWndProc = panelProc;
+    panelClass.hInstance = instance;
+    panelClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    panelClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    panelClass.lpszClassName = kPanelClassName;
+    RegisterClassExA(&panelClass);
+}
+
+}  // namespace
+
+std::string WithFullStop(const std::string& text) {
+    if (!text.empty() && static_cast<unsigned char>(text.back()) > static_cast<unsigned char>('.')) {
+        return text + ".";
+    }
+    return text;
+}
+
+std::string LibraryVersionText(unsigned version) {
+    char text[32];
+    const unsigned whole = version / 100;
+    const unsigned hundredths = version % 100;
+    if (hundredths == 0) {
+        std::snprintf(text, sizeof text, "%u", whole);
+    } else if (hundredths % 10 == 0) {
+        std::snprintf(text, sizeof text, "%u.%u", whole, hundredths / 10);
+    } else {
+        std::snprintf(text, sizeof text, "%u.%02u", whole, hundredths);
+    }
+    return text;
+}
+
+TfrmCabMain::TfrmCabMain(const Options& options) : options_(options) {}
+
+TfrmCabMain::~TfrmCabMain() {
+    if (window_) DestroyWindow(window_);
+    if (accelerators_) DestroyAcceleratorTable(accelerators_);
+}
+
+bool TfrmCabMain::Create(HWND applicationWindow) {
+    applicationWindow_ = applicationWindow;
+    RegisterWindowClasses(options_.instance, WindowProc, PanelProc);
+    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+    CreateMenuBar();
+    RECT frame{0, 0, kClientWidth, kClientHeight};
+    AdjustWindowRectEx(&frame, style, TRUE, 0);
+    window_ = CreateWindowExA(WS_EX_CONTROLPARENT, kClassName, "Tarvik32 Ver0.3", style, CW_USEDEFAULT, 0,
+                              frame.right - frame.left, frame.bottom - frame.top, applicationWindow, menu_,
+                              options_.instance, this);
+    if (!window_) return false;
+    CentreOnDesktop(window_);
+    accelerators_ = CreateAcceleratorTableA(const_cast<ACCEL*>(kShortcuts), static_cast<int>(std::size(kShortcuts)));
+    FormCreate();
+    return true;
+}
+
+void TfrmCabMain::Show() {
+    ShowWindow(window_, SW_SHOWNORMAL);
+    UpdateWindow(window_);
+    // The activation step runs once, when the window is first shown, and
+    // never again when the window regains the focus.
+    PostMessageA(window_, kFirstActivation, 0, 0);
+}
+
+void TfrmCabMain::CreateMenuBar() {
+    menu_ = CreateMenu();
+    for (int id : kMenuPictureIds) {
+        menuPictures_.emplace_back(static_cast<HBITMAP>(
+            LoadImageA(options_.instance, MAKEINTRESOURCEA(id), IMAGE_BITMAP, 16, 16, LR_LOADTRANSPARENT)));
+    }
+    auto buildPopup = [this](const MenuItemSpec* begin, const MenuItemSpec* end) {
+        HMENU popup = CreatePopupMenu();
+        for (const MenuItemSpec* item = begin; item != end; ++item) {
+            if (!item->caption) {
+                AppendMenuA(popup, MF_SEPARATOR, 0, nullptr);
+                continue;
+            }
+            AppendMenuA(popup, MF_STRING, static_cast<UINT_PTR>(item->id), item->caption);
+            if (item->picture >= 0 && menuPictures_[static_cast<std::size_t>(item->picture)].get()) {
+                MENUITEMINFOA info{};
+                info.cbSize = sizeof info;
+                info.fMask = MIIM_BITMAP;
+                info.hbmpItem = menuPictures_[static_cast<std::size_t>(item->picture)].get();
+                SetMenuItemInfoA(popup, static_cast<UINT>(item->id), FALSE, &info);
+            }
+        }
+        return popup;
+    };
+    AppendMenuA(menu_, MF_POPUP, reinterpret_cast<UINT_PTR>(buildPopup(std::begin(kFileMenu), std::end(kFileMenu))),
+                "ファイル(&F)");
+    AppendMenuA(menu_, MF_POPUP, reinterpret_cast<UINT_PTR>(buildPopup(std::begin(kHelpMenu), std::end(kHelpMenu))),
+                "ヘルプ(&H)");
+}
+
+void TfrmCabMain::CreateControls() {
+    windowFont_ = Font(CreateUiFont(16));
+    controlFont_ = Font(CreateUiFont(13));
+    SendMessageA(window_, WM_SETFONT, reinterpret_cast<WPARAM>(windowFont_.get()), FALSE);
+    for (const ControlSpec& spec : kMainControls) {
+        if (spec.control == &TfrmCabMain::CheckBox3) {
+            // CheckListBox1 takes its tab place just before CheckBox3.
+            CheckListBox1 = checkList_.Create(window_, IDC_CHECKLISTBOX1, kCheckListBox1Place.x,
+                                              kCheckListBox1Place.y, kCheckListBox1Place.width,
+                                              kCheckListBox1Place.height, controlFont_.get());
+        }
+        const HWND parent = spec.parent == Parent::Panel1 ? Panel1 : window_;
+        const bool hidden = spec.control == &TfrmCabMain::Panel1;
+        const DWORD style = WS_CHILD | spec.style | (hidden ? 0 : WS_VISIBLE) | (spec.enabled ? 0 : WS_DISABLED);
+        const DWORD exStyle = (std::string_view(spec.className) == "EDIT" || spec.id == IDC_LISTBOX1)
+                                  ? WS_EX_CLIENTEDGE
+                                  : (spec.id == IDC_PANEL1 ? WS_EX_CONTROLPARENT : 0);
+        const HWND control = CreateWindowExA(exStyle, spec.className, spec.caption, style, spec.x, spec.y,
+                                             spec.width, spec.height, parent,
+                                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)),
+                                             options_.instance, nullptr);
+        SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(controlFont_.get()), FALSE);
+        this->*spec.control = control;
+        if (spec.id == IDC_PANEL1) SetWindowLongPtrA(control, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    }
+    for (const JobKindInfo& info : kJobKinds) {
+        SendMessageA(cobPara1, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(info.item));
+    }
+    for (const CompressionTypeInfo& info : kCompressionTypes) {
+        SendMessageA(cobType, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(info.item));
+    }
+    SendMessageA(ListBox1, LB_SETITEMHEIGHT, 0, 16);
+
+    tooltip_ = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0, window_,
+                               nullptr, options_.instance, nullptr);
+    TOOLINFOA tool{};
+    tool.cbSize = TTTOOLINFOA_V1_SIZE;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = window_;
+    tool.uId = reinterpret_cast<UINT_PTR>(cobType);
+    tool.lpszText = const_cast<char*>("圧縮形式");
+    SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+void TfrmCabMain::FormCreate() {
+    helpFile_ = ExeFolder() + "\\Tarvik.hlp";
+    const unsigned version = ArchiverVersion();
+    if (version == 0) {
+        SetWindowTextA(Label5, "CAB32.DLLは見つかりません");
+    } else {
+        SetWindowTextA(Label5, ("CAB32.DLL Ver" + LibraryVersionText(version)).c_str());
+        // Show which library file the DLL search actually found.
+        const DllModule library = DllModule::Load(cab32::kLibraryFileName);
+        if (library) {
+            char path[MAX_PATH] = {};
+            GetModuleFileNameA(library.get(), path, MAX_PATH);
+            SetWindowTextA(Label6, (std::string("現在のCAB32.DLLは　") + path).c_str());
+        }
+    }
+    DragAcceptFiles(edtCab, TRUE);
+    DragAcceptFiles(ListBox1, TRUE);
+    InstallDropFilter(ListBox1);
+    InstallDropFilter(edtCab);
+}
+
+void TfrmCabMain::FormActivate() {
+    SendMessageA(cobPara1, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("圧縮"));
+    SetWindowTextA(edtPara1, "-a");
+    const CompressionDefaults defaults = ReadCompressionDefaults();
+    switch (defaults.kind) {
+    case CompressionDefaults::Kind::KeyMissing:
+        break;
+    case CompressionDefaults::Kind::Unreadable:
+    case CompressionDefaults::Kind::Mszip:
+        SendMessageA(cobType, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("MSZIP"));
+        SetWindowTextA(edtType, "-mz");
+        break;
+    case CompressionDefaults::Kind::Lzx: {
+        const std::string item = "LZX " + std::to_string(defaults.level);
+        const auto found = SendMessageA(cobType, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                        reinterpret_cast<LPARAM>(item.c_str()));
+        SendMessageA(cobType, CB_SETCURSEL, static_cast<WPARAM>(found), 0);
+        SetWindowTextA(edtType, ("-ml" + std::to_string(defaults.level)).c_str());
+        break;
+    }
+    }
+    // The program's own key is read whatever the library's key held: skipping
+    // it would leave the saved check boxes unrestored, and the next close
+    // would write the unrestored states over them.
+    const DirOptions dirOptions = ReadDirOptions();
+    if (dirOptions.noDirsWhenCompressing) SetCheckBox(CheckBox1, *dirOptions.noDirsWhenCompressing);
+    if (dirOptions.noDirsWhenExtracting) SetCheckBox(CheckBox2, *dirOptions.noDirsWhenExtracting);
+    cobPara1Change();
+    HandleArguments(SplitArguments(options_.commandLine));
+}
+
+bool TfrmCabMain::FormCloseQuery() {
+    if (ArchiverIsRunning()) return false;
+    WriteDirOptions(IsDlgButtonChecked(window_, IDC_CHECKBOX1) == BST_CHECKED,
+                    IsDlgButtonChecked(window_, IDC_CHECKBOX2) == BST_CHECKED);
+    return true;
+}
+
+bool TfrmCabMain::FormClose() {
+    if (ArchiverIsRunning()) return false;
+    DeleteResponseFile(ResponseFilePath(ExeFolder()));
+    return true;
+}
+
+void TfrmCabMain::munExitClick() { PostMessageA(window_, WM_CLOSE, 0, 0); }
+
+void TfrmCabMain::Help(UINT command, ULONG_PTR data) {
+    if (helpFile_.empty()) return;
+    WinHelpA(window_, helpFile_.c_str(), command, data);
+}
+
+void TfrmCabMain::Contents1Click() { Help(HELP_CONTEXT, 1); }
+void TfrmCabMain::S1Click() { Help(HELP_FINDER, 0); }
+void TfrmCabMain::N1Click() { Help(HELP_CONTEXT, 4); }
+
+void TfrmCabMain::About1Click() {
+    options_.steps->ShowMessageBox(window_, "Tarvik32 Ver 0.3.4.14 \n作者　Tarvik32 開発チーム", "Tarvik32", MB_OK);
+}
+
+void TfrmCabMain::ShowStandardError(const std::string& text) {
+    options_.steps->ShowMessageBox(window_, WithFullStop(text), "Tarvik32", MB_OK | MB_ICONERROR | MB_TASKMODAL);
+}
+
+void TfrmCabMain::SetCheckBox(HWND checkBox, bool checked) {
+    const bool wasChecked = SendMessageA(checkBox, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    SendMessageA(checkBox, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+    if (wasChecked == checked) return;
+    if (checkBox == CheckBox1) CheckBox1Click();
+    if (checkBox == CheckBox3) CheckBox3Click();
+}
+
+void TfrmCabMain::OnCommand(int id, int notification) {
+    switch (id) {
+    case IDC_COBPARA1: if (notification == CBN_SELCHANGE) cobPara1Change(); return;
+    case IDC_COBTYPE: if (notification == CBN_SELCHANGE) cobTypeChange(); return;
+    case IDC_EDTCAB: if (notification == EN_CHANGE) edtCabChange(); return;
+    case IDC_BUTTON1: return Button1Click();
+    case IDC_CMDDIREC: return cmdDirecClick();
+    case IDC_CHECKBOX1: if (notification == BN_CLICKED) CheckBox1Click(); return;
+    case IDC_CHECKBOX3: if (notification == BN_CLICKED) CheckBox3Click(); return;
+    case IDC_CMDEXEC: return cmdExecClick();
+    case IDC_CMDCLOSE: return munExitClick();
+    case IDC_CMDADD: return cmdAddClick();
+    case IDC_CMDDEL: return cmdDelClick();
+    case IDC_CMDCLEAR: return cmdClearClick();
+    case IDC_CMDLISTSAVE: return cmdListSaveClick();
+    case IDC_CMDLISTLOAD: return cmdListLoadClick();
+    case IDM_EXIT: return munExitClick();
+    case IDM_CONTENTS: return Contents1Click();
+    case IDM_SEARCH: return S1Click();
+    case IDM_INTRODUCTION: return N1Click();
+    case IDM_ABOUT: return About1Click();
+    default: return;
+    }
+}
+
+LRESULT CALLBACK TfrmCabMain::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* self = static_cast<TfrmCabMain*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+        self->window_ = window;
+        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<TfrmCabMain*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (!self) return DefWindowProcA(window, message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+        self->window_ = nullptr;
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+    // Nothing unwinds through the window system: an error ends the handler
+    // that raised it and is shown in the standard error box.
+    try {
+        return self->HandleMessage(message, wParam, lParam);
+    } catch (const std::exception& error) {
+        self->ShowStandardError(error.what());
+        return 0;
+    }
+}
+
+LRESULT CALLBACK TfrmCabMain::PanelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    // The panel's buttons report to the main window.
+    if (message == WM_COMMAND) return SendMessageA(GetParent(window), message, wParam, lParam);
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+LRESULT TfrmCabMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE:
+        CreateControls();
+        return 0;
+    case kFirstActivation:
+        FormActivate();
+        return 0;
+    case WM_COMMAND:
+        OnCommand(LOWORD(wParam), HIWORD(wParam));
+        return 0;
+    case WM_MEASUREITEM: {
+        auto& item = *reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+        item.itemHeight = item.CtlID == IDC_CHECKLISTBOX1 ? CheckListBox::kRowHeight : 16;
+        return TRUE;
+    }
+    case WM_DRAWITEM: {
+        const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        if (item.CtlID == IDC_CHECKLISTBOX1) checkList_.Draw(item);
+        else DrawListBox1Item(item);
+        return TRUE;
+    }
+    case DM_GETDEFID:
+        return MAKELRESULT(IDC_CMDEXEC, DC_HASDEFID);
+    case WM_CLOSE:
+        if (FormCloseQuery() && FormClose()) DestroyWindow(window_);
+        return 0;
+    case WM_QUERYENDSESSION:
+        return FormCloseQuery() ? TRUE : FALSE;
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    default:
+        return DefWindowProcA(window_, message, wParam, lParam);
+    }
+}
+
+}  // namespace tarvik

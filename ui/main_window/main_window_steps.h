@@ -1,0 +1,38 @@
+// The modal steps of the main window. The program answers them with real
+// message boxes, dialogs and modal windows; tests answer them with a script.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tarvik {
+
+struct FileDialogRequest {
+    enum class Kind { Open, Save };
+    Kind kind = Kind::Open;
+    std::string filter;            // "CAB Files|*.cab" form
+    std::string defaultExtension;  // without dot; empty for none
+    std::string initialName;       // the name last confirmed in this dialog
+    DWORD flags = 0;               // OFN_* options
+};
+
+struct FileDialogAnswer {
+    bool confirmed = false;
+    std::vector<std::string> names;  // full paths; several with OFN_ALLOWMULTISELECT
+};
+
+class MainWindowSteps {
+public:
+    virtual ~MainWindowSteps() = default;
+    virtual int ShowMessageBox(HWND owner, const std::string& text, const std::string& caption, UINT type) = 0;
+    // Shows the result output window modally.
+    virtual void ShowResultWindow() = 0;
+    // Shows the folder chooser modally.
+    virtual void ShowFolderChooser() = 0;
+    virtual FileDialogAnswer ShowFileDialog(HWND owner, const FileDialogRequest& request) = 0;
+};
+
+}  // namespace tarvik

@@ -1,0 +1,35 @@
+// The program's own answers to the main window's modal steps: real message
+// boxes, file dialogs and the two modal windows.
+#pragma once
+
+#include <functional>
+
+#include "main_window_steps.h"
+
+namespace tarvik {
+
+class TfrmOutbuffer;
+
+class RealMainWindowSteps : public MainWindowSteps {
+public:
+    RealMainWindowSteps(TfrmOutbuffer& outbuffer, std::function<void()> showFolderChooser)
+        : outbuffer_(outbuffer), showFolderChooser_(std::move(showFolderChooser)) {}
+
+    int ShowMessageBox(HWND owner, const std::string& text, const std::string& caption, UINT type) override;
+    void ShowResultWindow() override;
+    void ShowFolderChooser() override;
+    FileDialogAnswer ShowFileDialog(HWND owner, const FileDialogRequest& request) override;
+
+private:
+    TfrmOutbuffer& outbuffer_;
+    std::function<void()> showFolderChooser_;
+};
+
+// "Name|*.ext" to the file dialog's form: NUL-separated pairs ending in two NULs.
+std::string DialogFilter(const std::string& filter);
+
+// The names an open dialog returns: one full path, or with multiple selection
+// a folder followed by NUL-separated file names.
+std::vector<std::string> DialogNames(const char* buffer);
+
+}  // namespace tarvik
