@@ -1,0 +1,215 @@
+#include "cab_format.h"
+
+#include <cstring>
+
+namespace cab32 {
+
+namespace {
+
+constexpr std::uint32_t kHeaderSize = 36;
+constexpr std::uint16_t kFlagPrevious = 1;
+constexpr std::uint16_t kFlagNext = 2;
+constexpr std::uint16_t kFlagReserve = 4;
+constexpr std::uint32_t kMaxBlockData = 32768 + 6144;
+constexpr std::size_t kMaxName = 256;
+
+std::uint16_t U16(const unsigned char* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
+std::uint32_t U32(const unsigned char* p) {
+    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+}
+
+// A cursor over bytes read from the cabinet; every read is bounds-checked.
+class ByteCursor {
+public:
+    explicit ByteCursor(std::vector<unsigned char> bytes) : bytes_(std::move(bytes)) {}
+    bool Has(std::size_t count) const { return count <= bytes_.size() - position_; }
+    const unsigned char* Take(std::size_t count) {
+        if (!Has(count)) return nullptr;
+        const unsigned char* p = bytes_.data() + position_;
+        position_ += count;
+        return p;
+    }
+    bool String(std::string& text) {
+        const std::size_t limit = std::min(bytes_.size(), position_ + kMaxName);
+        for (std::size_t i = position_; i < limit; ++i) {
+            if (bytes_[i] == 0) {
+                text.assign(reinterpret_cast<const char*>(bytes_.data() + position_), i - position_);
+                position_ = i + 1;
+                return true;
+            }
+        }
+        return false;
+    }
+    std::size_t Position() const { return position_; }
+
+private:
+    std::vector<unsigned char> bytes_;
+    std::size_t position_ = 0;
+};
+
+bool ReadBlock(const CabSource& source, std::int64_t offset, std::size_t count, std::vector<unsigned char>& bytes) {
+    bytes.resize(count);
+    return count == 0 || source.Read(offset, bytes.data(), static_cast<std::uint32_t>(count));
+}
+
+struct HeaderFields {
+    std::uint32_t filesOffset = 0;
+    std::uint16_t folderCount = 0;
+    std::uint16_t fileCount = 0;
+    std::uint16_t folderReserve = 0;
+};
+
+// Header, optional reserve and neighbour names, then the folder table.
+CabFault ParseHeaderAndFolders(ByteCursor& cursor, CabDirectory& dir, HeaderFields& fields) {
+    const unsigned char* h = cursor.Take(kHeaderSize);
+    if (!h || std::memcmp(h, "MSCF", 4) != 0 || U32(h + 4) != 0) return CabFault::NotCabinet;
+    if (h[25] != 1) return CabFault::NotCabinet;  // format version 1.x
+    dir.cabinetSize = U32(h + 8);
+    fields.filesOffset = U32(h + 16);
+    fields.folderCount = U16(h + 26);
+    fields.fileCount = U16(h + 28);
+    const std::uint16_t flags = U16(h + 30);
+    dir.setId = U16(h + 32);
+    dir.cabinetIndex = U16(h + 34);
+    if (flags & kFlagReserve) {
+        const unsigned char* r = cursor.Take(4);
+        if (!r || !cursor.Take(U16(r))) return CabFault::BadTables;
+        fields.folderReserve = r[2];
+        dir.dataReserve = r[3];
+    }
+    std::string disk;
+    if ((flags & kFlagPrevious) && !(cursor.String(dir.previousCabinet) && cursor.String(disk))) {
+        return CabFault::BadTables;
+    }
+    if ((flags & kFlagNext) && !(cursor.String(dir.nextCabinet) && cursor.String(disk))) return CabFault::BadTables;
+    for (std::uint16_t i = 0; i < fields.folderCount; ++i) {
+        const unsigned char* f = cursor.Take(8);
+        if (!f || !cursor.Take(fields.folderReserve)) return CabFault::BadTables;
+        CabFolder folder{U32(f), U16(f + 4), U16(f + 6)};
+        if ((folder.compression & 0x0F) > 3 || folder.dataOffset > dir.cabinetSize) return CabFault::BadTables;
+        dir.folders.push_back(folder);
+    }
+    return cursor.Position() <= fields.filesOffset ? CabFault::None : CabFault::BadTables;
+}
+
+bool FolderIndexValid(std::uint16_t index, std::size_t folderCount) {
+    return index < folderCount || index >= kContinuedFromPrevious;
+}
+
+CabFault ParseFiles(ByteCursor& cursor, CabDirectory& dir, std::uint16_t fileCount) {
+    for (std::uint16_t i = 0; i < fileCount; ++i) {
+        const unsigned char* f = cursor.Take(16);
+        if (!f) return CabFault::Truncated;
+        CabMember member{U32(f), U32(f + 4), U16(f + 8), U16(f + 10), U16(f + 12), U16(f + 14), {}};
+        if (!cursor.String(member.name)) return cursor.Has(1) ? CabFault::BadTables : CabFault::Truncated;
+        if (member.name.empty() || !FolderIndexValid(member.folderIndex, dir.folders.size())) {
+            return CabFault::BadTables;
+        }
+        dir.members.push_back(std::move(member));
+    }
+    return CabFault::None;
+}
+
+// Follows the data block headers of one folder; returns the bytes the
+// folder holds once decompressed, or -1 when a block runs past the end.
+std::int64_t WalkFolderBlocks(const CabSource& source, const CabDirectory& dir, const CabFolder& folder) {
+    std::int64_t offset = folder.dataOffset;
+    std::int64_t uncompressed = 0;
+    unsigned char header[8];
+    for (std::uint16_t block = 0; block < folder.dataBlocks; ++block) {
+        if (offset + 8 + dir.dataReserve > dir.cabinetSize || !source.Read(offset, header, 8)) return -1;
+        const std::uint16_t stored = U16(header + 4);
+        const std::uint16_t plain = U16(header + 6);
+        if (stored > kMaxBlockData || plain > 32768) return -1;
+        offset += 8 + dir.dataReserve + stored;
+        if (offset > dir.cabinetSize) return -1;
+        uncompressed += plain;
+    }
+    return uncompressed;
+}
+
+CabFault CheckDataBlocks(const CabSource& source, const CabDirectory& dir) {
+    std::vector<std::int64_t> folderSizes;
+    for (const CabFolder& folder : dir.folders) {
+        const std::int64_t size = WalkFolderBlocks(source, dir, folder);
+        if (size < 0) return CabFault::Truncated;
+        folderSizes.push_back(size);
+    }
+    for (const CabMember& member : dir.members) {
+        // A member of a folder that goes on in the next cabinet may end there.
+        const bool lastFolderSpans = !dir.nextCabinet.empty() && member.folderIndex + 1u == dir.folders.size();
+        if (member.folderIndex >= dir.folders.size() || lastFolderSpans) continue;
+        if (std::int64_t{member.folderOffset} + member.size > folderSizes[member.folderIndex]) {
+            return CabFault::BadTables;
+        }
+    }
+    return CabFault::None;
+}
+
+}  // namespace
+
+CabFault ReadCabDirectory(const CabSource& source, CabDirectory& dir, bool walkDataBlocks) {
+    dir = {};
+    const std::int64_t available = source.Size();
+    if (available < 0) return CabFault::Unreadable;
+    std::vector<unsigned char> bytes;
+    if (available < kHeaderSize || !ReadBlock(source, 0, 4, bytes) || std::memcmp(bytes.data(), "MSCF", 4) != 0) {
+        return CabFault::NotCabinet;
+    }
+    ReadBlock(source, 0, kHeaderSize, bytes);
+    const std::uint32_t declaredSize = U32(bytes.data() + 8);
+    const std::uint32_t filesOffset = U32(bytes.data() + 16);
+    if (declaredSize > available) return CabFault::Truncated;
+    if (filesOffset < kHeaderSize || filesOffset > declaredSize || filesOffset > 16 * 1024 * 1024) {
+        return CabFault::BadTables;
+    }
+    if (!ReadBlock(source, 0, filesOffset, bytes)) return CabFault::Unreadable;
+    ByteCursor head(std::move(bytes));
+    HeaderFields fields;
+    if (CabFault fault = ParseHeaderAndFolders(head, dir, fields); fault != CabFault::None) return fault;
+    const std::size_t tableLimit = std::size_t{fields.fileCount} * (16 + kMaxName);
+    const std::size_t tableSize = std::min<std::size_t>(declaredSize - filesOffset, tableLimit);
+    if (!ReadBlock(source, filesOffset, tableSize, bytes)) return CabFault::Unreadable;
+    ByteCursor files(std::move(bytes));
+    if (CabFault fault = ParseFiles(files, dir, fields.fileCount); fault != CabFault::None) return fault;
+    if (!dir.members.empty() && dir.folders.empty()) return CabFault::BadTables;
+    return walkDataBlocks ? CheckDataBlocks(source, dir) : CabFault::None;
+}
+
+std::uint32_t CabChecksum(const unsigned char* bytes, std::size_t count, std::uint32_t seed) {
+    std::uint32_t sum = seed;
+    std::size_t i = 0;
+    for (; i + 4 <= count; i += 4) sum ^= U32(bytes + i);
+    std::uint32_t tail = 0;
+    switch (count - i) {  // the format takes the last bytes in this order
+        case 3: tail |= static_cast<std::uint32_t>(bytes[i++]) << 16; [[fallthrough]];
+        case 2: tail |= static_cast<std::uint32_t>(bytes[i++]) << 8; [[fallthrough]];
+        case 1: tail |= bytes[i]; break;
+        default: break;
+    }
+    return sum ^ tail;
+}
+
+CabFault VerifyDataChecksums(const CabSource& source, const CabDirectory& dir) {
+    std::vector<unsigned char> block;
+    for (const CabFolder& folder : dir.folders) {
+        std::int64_t offset = folder.dataOffset;
+        for (std::uint16_t i = 0; i < folder.dataBlocks; ++i) {
+            const std::size_t headerSize = 8u + dir.dataReserve;
+            if (!ReadBlock(source, offset, headerSize, block)) return CabFault::Truncated;
+            const std::uint32_t stored = U32(block.data());
+            const std::uint16_t dataSize = U16(block.data() + 4);
+            std::vector<unsigned char> data;
+            if (!ReadBlock(source, offset + static_cast<std::int64_t>(headerSize), dataSize, data)) {
+                return CabFault::Truncated;
+            }
+            const std::uint32_t sum = CabChecksum(block.data() + 4, headerSize - 4, CabChecksum(data.data(), data.size(), 0));
+            if (stored != 0 && stored != sum) return CabFault::BadChecksum;
+            offset += static_cast<std::int64_t>(headerSize) + dataSize;
+        }
+    }
+    return CabFault::None;
+}
+
+}  // namespace cab32

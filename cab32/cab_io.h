@@ -1,0 +1,47 @@
+// File and memory callbacks shared by FCI and FDI. Each open file is an
+// OpenFile object whose address is the INT_PTR handle the cabinet API sees.
+#pragma once
+
+#include <windows.h>
+
+#include <fci.h>
+#include <fdi.h>
+
+#include <cstdint>
+#include <string>
+
+#include "win_handles.h"
+
+namespace cab32::io {
+
+struct OpenFile {
+    UniqueHandle file;
+    std::int64_t base = 0;   // where the cabinet starts inside the file
+    bool sink = false;       // counts written bytes and keeps none (data test)
+    std::uint64_t written = 0;
+};
+
+// Opens `path` with C run-time style flags (_O_RDONLY, _O_CREAT, ...);
+// `createNew` refuses to replace an existing file. -1 on failure.
+INT_PTR OpenPath(const char* path, int oflag, bool createNew);
+
+// Wraps an already open Win32 file.
+INT_PTR AdoptFile(UniqueHandle file);
+// A handle that swallows what is written to it.
+INT_PTR OpenSink();
+OpenFile* FromHandle(INT_PTR handle);
+int CloseFile(INT_PTR handle);
+
+// The self-extractor reads a cabinet that starts `base` bytes into its own
+// file: FDI opens of exactly `path` then see the file from there on.
+void SetEmbeddedCabinet(const std::string& path, std::int64_t base);
+
+FNALLOC(Alloc);
+FNFREE(Free);
+FNOPEN(FdiOpen);
+FNREAD(FdiRead);
+FNWRITE(FdiWrite);
+FNCLOSE(FdiClose);
+FNSEEK(FdiSeek);
+
+}  // namespace cab32::io

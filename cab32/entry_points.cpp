@@ -1,0 +1,183 @@
+// The library's exported entry points, "cab32.dll". See result_codes.h for
+// the results of Cab and member_record.h for the member record layout.
+#include <windows.h>
+
+#include <memory>
+#include <mutex>
+#include <set>
+
+#include "cab_reader.h"
+#include "command_line.h"
+#include "commands.h"
+#include "member_path.h"
+#include "member_record.h"
+#include "output_text.h"
+#include "progress_window.h"
+#include "result_codes.h"
+
+namespace {
+
+constexpr int kVersion = 100;  // 1.00
+
+HMODULE g_module = nullptr;
+volatile LONG g_running = 0;
+HWND g_owner = nullptr;
+
+// An open enumeration: the cabinet's tables and the next member to report.
+struct ArchiveEnumeration {
+    cab32::CabDirectory directory;
+    std::string pattern;
+    std::size_t next = 0;
+};
+
+std::mutex g_archivesLock;
+std::set<ArchiveEnumeration*> g_archives;
+
+ArchiveEnumeration* FindArchive(HANDLE handle) {
+    std::lock_guard lock(g_archivesLock);
+    auto* archive = static_cast<ArchiveEnumeration*>(handle);
+    return g_archives.count(archive) ? archive : nullptr;
+}
+
+// Fills the record with the next member matching the pattern; -1 at the end.
+int ReportNextMember(ArchiveEnumeration& archive, void* record) {
+    const auto& members = archive.directory.members;
+    while (archive.next < members.size()) {
+        const std::size_t index = archive.next++;
+        if (cab32::MatchesWildcard(archive.pattern, cab32::MemberNameAsAnsi(members[index]))) {
+            cab32::FillMemberRecord(archive.directory, index, record);
+            return 0;
+        }
+    }
+    return -1;
+}
+
+// Clears the busy flag however the command ends.
+struct RunningGuard {
+    ~RunningGuard() { InterlockedExchange(&g_running, 0); }
+};
+
+const char* CaptionFor(cab32::Operation operation) {
+    switch (operation) {
+        case cab32::Operation::Add: return "圧縮しています";
+        case cab32::Operation::Extract: return "解凍しています";
+        case cab32::Operation::Test: return "検査しています";
+        default: return "処理しています";
+    }
+}
+
+int RunParsed(HWND owner, const char* commandLine, cab32::OutputText& output) {
+    cab32::ParsedCommand parsed = cab32::ParseCommand(commandLine ? commandLine : "");
+    if (!parsed.ok) {
+        output.Line(parsed.error);
+        return cab32::kBadCommand;
+    }
+    HWND progressOwner = owner ? owner : g_owner;
+    cab32::ProgressWindow progress(g_module, progressOwner, CaptionFor(parsed.command.operation));
+    return cab32::RunCommand(std::move(parsed.command), g_module, progress, output);
+}
+
+}  // namespace
+
+extern "C" {
+
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+    if (reason == DLL_PROCESS_ATTACH) {
+        g_module = instance;
+        DisableThreadLibraryCalls(instance);
+    }
+    return TRUE;
+}
+
+int WINAPI Cab(HWND owner, LPCSTR commandLine, LPSTR output, DWORD outputSize) {
+    cab32::OutputText text;
+    if (InterlockedCompareExchange(&g_running, 1, 0) != 0) {
+        text.Line("別の処理を実行中です。");
+        text.CopyTo(output, outputSize);
+        return cab32::kBusy;
+    }
+    RunningGuard guard;
+    int result = cab32::kInternal;
+    try {
+        result = RunParsed(owner, commandLine, text);
+    } catch (const std::bad_alloc&) {
+        text.Line("メモリが足りません。");
+        result = cab32::kInternal;
+    }
+    text.CopyTo(output, outputSize);
+    return result;
+}
+
+int WINAPI CabGetVersion() { return kVersion; }
+
+BOOL WINAPI CabGetRunning() { return InterlockedCompareExchange(&g_running, 0, 0) != 0; }
+
+// Mode 2 (and any other): the tables must be sound; no data is decompressed,
+// since the program asks on every keystroke in its archive field.
+BOOL WINAPI CabCheckArchive(LPCSTR path, int mode) {
+    (void)mode;
+    if (!path || !*path) return FALSE;
+    cab32::FileCabSource source(path, 0);
+    cab32::CabDirectory directory;
+    return source.IsOpen() && cab32::ReadCabDirectory(source, directory, true) == cab32::CabFault::None;
+}
+
+// Every index the library has: Cab (0), CabGetVersion (1), CabGetRunning (8),
+// CabCheckArchive (16) and the enumeration and owner-window functions.
+BOOL WINAPI CabQueryFunctionList(int index) {
+    switch (index) {
+        case 0: case 1: case 8: case 16:
+        case 17: case 18: case 19: case 20: case 21: case 22: case 23:
+            return TRUE;
+        default: return FALSE;
+    }
+}
+
+BOOL WINAPI CabSetOwnerWindow(HWND owner) {
+    g_owner = owner;
+    return TRUE;
+}
+
+BOOL WINAPI CabClearOwnerWindow() {
+    g_owner = nullptr;
+    return TRUE;
+}
+
+HANDLE WINAPI CabOpenArchive(HWND, LPCSTR path, DWORD) {
+    if (!path) return nullptr;
+    auto archive = std::make_unique<ArchiveEnumeration>();
+    cab32::FileCabSource source(path, 0);
+    if (!source.IsOpen() || cab32::ReadCabDirectory(source, archive->directory, false) != cab32::CabFault::None) {
+        return nullptr;
+    }
+    std::lock_guard lock(g_archivesLock);
+    g_archives.insert(archive.get());
+    return archive.release();
+}
+
+int WINAPI CabCloseArchive(HANDLE handle) {
+    ArchiveEnumeration* archive = FindArchive(handle);
+    if (!archive) return -1;
+    {
+        std::lock_guard lock(g_archivesLock);
+        g_archives.erase(archive);
+    }
+    delete archive;
+    return 0;
+}
+
+int WINAPI CabFindFirst(HANDLE handle, LPCSTR wildcard, void* record) {
+    ArchiveEnumeration* archive = FindArchive(handle);
+    if (!archive || !record) return -1;
+    archive->pattern = (wildcard && *wildcard) ? wildcard : "*";
+    archive->next = 0;
+    return ReportNextMember(*archive, record);
+}
+
+int WINAPI CabFindNext(HANDLE handle, void* record) {
+    ArchiveEnumeration* archive = FindArchive(handle);
+    if (!archive || !record) return -1;
+    return ReportNextMember(*archive, record);
+}
+
+}  // extern "C"

@@ -1,0 +1,71 @@
+#include "member_record.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "cab_reader.h"
+
+namespace cab32 {
+
+namespace {
+
+void Put16(unsigned char* p, std::uint32_t value) {
+    p[0] = static_cast<unsigned char>(value);
+    p[1] = static_cast<unsigned char>(value >> 8);
+}
+
+void Put32(unsigned char* p, std::uint32_t value) {
+    Put16(p, value);
+    Put16(p + 2, value >> 16);
+}
+
+// The member's share of its folder's stored bytes, in proportion to its size.
+std::uint32_t CompressedShare(const CabDirectory& directory, const CabMember& member) {
+    if (member.folderIndex >= directory.folders.size()) return 0;
+    std::uint64_t folderPlain = 0;
+    for (const CabMember& other : directory.members) {
+        if (other.folderIndex == member.folderIndex) folderPlain += other.size;
+    }
+    const CabFolder& folder = directory.folders[member.folderIndex];
+    const std::size_t next = member.folderIndex + 1u;
+    const std::uint64_t end = next < directory.folders.size() ? directory.folders[next].dataOffset
+                                                              : std::uint64_t{directory.cabinetSize};
+    const std::uint64_t stored = end > folder.dataOffset ? end - folder.dataOffset : 0;
+    return folderPlain == 0 ? 0 : static_cast<std::uint32_t>(stored * member.size / folderPlain);
+}
+
+}  // namespace
+
+const char* CompressionName(std::uint16_t compression, char (&buffer)[16]) {
+    switch (compression & 0x0F) {
+        case 0: return "無圧縮";
+        case 1: return "MSZIP";
+        case 2: return "Quantum";
+        case 3: std::snprintf(buffer, sizeof buffer, "LZX:%d", (compression >> 8) & 0x1F); return buffer;
+        default: return "?";
+    }
+}
+
+void FillMemberRecord(const CabDirectory& directory, std::size_t index, void* record) {
+    auto* bytes = static_cast<unsigned char*>(record);
+    std::memset(bytes, 0, kRecordSize);
+    const CabMember& member = directory.members[index];
+    const std::uint16_t compression =
+        member.folderIndex < directory.folders.size() ? directory.folders[member.folderIndex].compression : 0;
+    Put32(bytes + 0, member.size);
+    Put32(bytes + 4, CompressedShare(directory, member));
+    Put16(bytes + 8, member.date);
+    Put16(bytes + 10, member.time);
+    Put16(bytes + 12, member.attributes);
+    Put16(bytes + 14, member.folderIndex);
+    Put16(bytes + 16, compression);
+    Put32(bytes + 18, static_cast<std::uint32_t>(index));
+    Put32(bytes + 22, member.folderOffset);
+    const std::string name = MemberNameAsAnsi(member);
+    std::memcpy(bytes + kRecordPathOffset, name.data(), std::min<std::size_t>(name.size(), kRecordPathSize - 1));
+    char buffer[16];
+    const char* method = CompressionName(compression, buffer);
+    std::memcpy(bytes + kRecordMethodOffset, method, std::min<std::size_t>(std::strlen(method), kRecordMethodSize - 1));
+}
+
+}  // namespace cab32

@@ -1,0 +1,158 @@
+#include "lzx_encoder.h"
+
+#include <array>
+#include <utility>
+
+#include "bit_writer.h"
+#include "lzx_block_coder.h"
+#include "lzx_tables.h"
+#include "match_finder.h"
+
+namespace tarvik::cabwriter {
+namespace {
+
+using namespace lzx;
+
+constexpr int kMaxChain = 48;
+constexpr std::uint32_t kNiceLength = 96;
+
+const std::array<std::uint32_t, 51> kPositionBase = [] {
+    std::array<std::uint32_t, 51> table{};
+    for (int slot = 0; slot < 51; ++slot) table[slot] = PositionBase(slot);
+    return table;
+}();
+
+struct Choice {
+    std::uint32_t length = 0;
+    std::uint32_t offset = 0;
+    int repeat = -1;  // index into the repeated offsets, or -1
+    int value = 0;    // rough bits saved over literals; no match when <= 0
+};
+
+// Rough saving of a match over literals of about six bits each, used to
+// pick between candidates; the block coder later prices everything exactly.
+int EstimateValue(std::uint32_t length, std::uint32_t offset, bool repeated) {
+    int cost = repeated ? 7 : 9 + ExtraBits(PositionSlotOf(offset + 2));
+    if (length - kMinMatch >= kNumPrimaryLengths) cost += 5;
+    return 6 * static_cast<int>(length) - cost;
+}
+
+class LzxEncoder final : public FrameEncoder {
+public:
+    explicit LzxEncoder(int windowBits)
+        : finder_(windowBits, kMaxChain, kNiceLength), coder_(windowBits), maxOffset_(MaxOffset(windowBits)) {}
+
+    bool Encode(std::span<const std::uint8_t> frame, std::vector<std::uint8_t>& out) override {
+        out.clear();
+        BitWriter bits(out);
+        if (first_) {
+            bits.Put(0, 1);  // no x86 call translation
+            first_ = false;
+        }
+        const std::uint32_t start = finder_.Append(frame);
+        items_.clear();
+        Parse(start, start + static_cast<std::uint32_t>(frame.size()));
+        coder_.WriteBlock(bits, items_, static_cast<std::uint32_t>(frame.size()));
+        bits.AlignToWord();
+        return true;
+    }
+
+private:
+    Choice Best(std::uint32_t position, std::uint32_t end);
+    void Parse(std::uint32_t position, std::uint32_t end);
+    void EmitLiteral(std::uint32_t position);
+    void EmitMatch(const Choice& match);
+
+    MatchFinder finder_;
+    lzx::BlockCoder coder_;
+    std::uint32_t maxOffset_;
+    std::uint32_t repeats_[3] = {1, 1, 1};
+    bool first_ = true;
+    std::vector<Item> items_;
+};
+
+// Best of the three repeated offsets and the longest hash-chain match.
+// Matches stop at the frame's end: readers decode each frame on its own.
+Choice LzxEncoder::Best(std::uint32_t position, std::uint32_t end) {
+    const std::uint32_t remaining = end - position;
+    const std::uint32_t maxLength = remaining < kMaxMatch ? remaining : kMaxMatch;
+    Choice best;
+    for (int r = 0; r < 3 && maxLength >= kMinMatch; ++r) {
+        const std::uint32_t offset = repeats_[r];
+        if (offset > position) continue;
+        const std::uint32_t length = finder_.MatchLength(position, offset, maxLength);
+        if (length < kMinMatch) continue;
+        const int value = EstimateValue(length, offset, true);
+        if (value > best.value) best = {length, offset, r, value};
+    }
+    const MatchCandidate found = finder_.FindLongest(position, maxLength, maxOffset_);
+    if (found.length != 0) {
+        int repeat = -1;
+        for (int r = 0; r < 3; ++r)
+            if (repeats_[r] == found.offset) repeat = r;
+        const int value = EstimateValue(found.length, found.offset, repeat >= 0);
+        if (value > best.value) best = {found.length, found.offset, repeat, value};
+    }
+    return best;
+}
+
+// Greedy parsing with one step of lazy evaluation.
+void LzxEncoder::Parse(std::uint32_t position, std::uint32_t end) {
+    Choice current = Best(position, end);
+    while (position < end) {
+        if (current.value <= 0) {
+            EmitLiteral(position++);
+            if (position < end) current = Best(position, end);
+            continue;
+        }
+        if (current.length < kNiceLength && position + 1 < end) {
+            const Choice next = Best(position + 1, end);
+            if (next.value > current.value) {
+                EmitLiteral(position++);
+                current = next;
+                continue;
+            }
+        }
+        EmitMatch(current);
+        position += current.length;
+        current = position < end ? Best(position, end) : Choice{};
+    }
+}
+
+void LzxEncoder::EmitLiteral(std::uint32_t position) {
+    items_.push_back({*finder_.At(position), kNoLengthSymbol, 0, 0});
+}
+
+// Codes a match and updates the repeated offsets exactly as a reader does.
+void LzxEncoder::EmitMatch(const Choice& match) {
+    int slot;
+    std::uint8_t extraBits = 0;
+    std::uint32_t extra = 0;
+    if (match.repeat >= 0) {
+        slot = match.repeat;
+        std::swap(repeats_[0], repeats_[match.repeat]);
+    } else {
+        const std::uint32_t formatted = match.offset + 2;
+        slot = PositionSlotOf(formatted);
+        extraBits = static_cast<std::uint8_t>(ExtraBits(slot));
+        extra = formatted - kPositionBase[slot];
+        repeats_[2] = repeats_[1];
+        repeats_[1] = repeats_[0];
+        repeats_[0] = match.offset;
+    }
+    const std::uint32_t lengthHeader = match.length - kMinMatch;
+    const std::uint32_t primary = lengthHeader < kNumPrimaryLengths ? lengthHeader : kNumPrimaryLengths;
+    const auto lengthSymbol = lengthHeader < kNumPrimaryLengths
+                                  ? kNoLengthSymbol
+                                  : static_cast<std::uint16_t>(lengthHeader - kNumPrimaryLengths);
+    items_.push_back({static_cast<std::uint16_t>(kNumChars + slot * 8 + primary), lengthSymbol, extraBits, extra});
+}
+
+}  // namespace
+
+std::unique_ptr<FrameEncoder> MakeLzxEncoder(int windowBits) {
+    if (windowBits < kMinWindowBits || windowBits > kMaxWindowBits) return nullptr;
+    return std::make_unique<LzxEncoder>(windowBits);
+}
+
+}  // namespace tarvik::cabwriter
