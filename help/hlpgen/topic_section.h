@@ -1,0 +1,48 @@
+// The |TOPIC internal file: every topic as a header record followed by
+// its paragraph records, laid out in 4 KB blocks.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "byte_writer.h"
+#include "help_document.h"
+
+namespace hlpgen {
+
+// Plain (uncompressed) topic blocks: 4096 bytes, of which 12 are the
+// block header. A topic position counts each block as 0x4000, a topic
+// offset as 0x8000.
+inline constexpr std::uint32_t kTopicBlockSize = 4096;
+inline constexpr std::uint32_t kTopicBlockHeaderSize = 12;
+inline constexpr std::uint32_t kTopicBlockDataSize = kTopicBlockSize - kTopicBlockHeaderSize;
+
+// Font numbers of the |FONT table the paragraphs refer to.
+enum FontNumber : unsigned {
+    kFontBody = 0,
+    kFontBodyBold = 1,
+    kFontTitle = 2,
+    kFontHeading = 3,
+    kFontCode = 4,
+    kFontCodeBold = 5,
+};
+
+struct TopicSection {
+    Bytes data;                              // the |TOPIC file's content
+    std::vector<std::uint32_t> topicOffsets;  // topic offset of each document topic
+};
+
+// Throws SourceError when a paragraph is too long for the format.
+[[nodiscard]] TopicSection BuildTopicSection(const HelpDocument& document);
+
+// Wine's viewer keeps at most 32 quoted strings per macro string; each
+// CreateButton takes three, so the buttons are split into several macros.
+inline constexpr std::size_t kButtonsPerMacro = 10;
+
+// The macros a topic runs when it opens: one viewer button per TopicButton,
+// in source order.
+[[nodiscard]] std::vector<std::string> TopicEntryMacros(const Topic& topic);
+
+}  // namespace hlpgen
