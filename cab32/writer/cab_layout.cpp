@@ -201,7 +201,9 @@ std::vector<CabinetPlan> PlanCabinets(const LayoutInput& input) {
 std::vector<std::uint8_t> BuildHeader(const CabinetPlan& plan, const std::vector<FileRecord>& files,
                                       const HeaderFields& fields) {
     std::vector<std::uint8_t> out;
-    out.insert(out.end(), {'M', 'S', 'C', 'F', 0, 0, 0, 0});
+    out.reserve(64 + 24 * plan.files.size());
+    PutLe32(out, 0x4643534D);  // "MSCF"
+    PutLe32(out, 0);
     PutLe32(out, 0);  // cabinet size, set below
     PutLe32(out, 0);
     PutLe32(out, 0);  // offset of the first CFFILE, set below

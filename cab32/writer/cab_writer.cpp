@@ -180,7 +180,7 @@ WriteResult WriteAllCabinets(const std::vector<CabinetPlan>& plans, const std::v
 }
 
 WriteResult CompressFolder(const std::vector<WriterInputFile>& files, const std::vector<FileRecord>& records,
-                           const WriterOptions& options, FolderCompressor& compressor) {
+                           FolderCompressor& compressor) {
     for (std::size_t i = 0; i < files.size(); ++i)
         if (WriteResult r = compressor.AddSource(files[i], records[i].size); r.error != WriteError::None) return r;
     return compressor.Finish();
@@ -200,7 +200,7 @@ WriteResult WriteCabinet(const std::vector<WriterInputFile>& files, const Writer
 
     const std::uint64_t total = records.empty() ? 0 : std::uint64_t{records.back().folderOffset} + records.back().size;
     FolderCompressor compressor(*encoder, scratch, options, total);
-    if (WriteResult r = CompressFolder(files, records, options, compressor); r.error != WriteError::None) return r;
+    if (WriteResult r = CompressFolder(files, records, compressor); r.error != WriteError::None) return r;
 
     const std::vector<BlockRecord>& blocks = compressor.Blocks();
     LayoutInput layout{&records, &blocks, options.volumeSizeBytes,
