@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 
+#include <map>
 #include <memory>
 #include <set>
 
@@ -24,6 +25,7 @@ struct WriteContext {
     std::string current;               // member being stored
     std::uint64_t done = 0;
     std::uint64_t total = 0;
+    std::map<std::string, std::int64_t> sizes;  // of each source file
 };
 
 WriteContext* Context(void* pv) { return static_cast<WriteContext*>(pv); }
@@ -142,15 +144,16 @@ struct FciDestroyer {
 using FciHandle = std::unique_ptr<void, FciDestroyer>;
 
 // Every source must be readable before the first byte is written.
-int CheckSources(const WriteRequest& request, std::uint64_t& total, OutputText& output) {
-    for (const FileToStore& file : request.files) {
+int CheckSources(WriteContext& context, OutputText& output) {
+    for (const FileToStore& file : context.request->files) {
         UniqueHandle handle = OpenForReading(file.sourcePath);
         const std::int64_t size = handle ? FileSizeOf(handle.get()) : -1;
         if (size < 0 || size > 0x7FFF0000) {
             output.Line("ファイルを読めません: " + file.sourcePath);
             return kSourceUnreadable;
         }
-        total += static_cast<std::uint64_t>(size);
+        context.total += static_cast<std::uint64_t>(size);
+        context.sizes[file.sourcePath] = size;
     }
     return kOk;
 }
@@ -189,24 +192,115 @@ int AddAllFiles(void* fci, WriteContext& context, OutputText& output) {
     return kOk;
 }
 
+void Append16(std::string& bytes, std::uint32_t value) {
+    bytes += static_cast<char>(value & 0xFF);
+    bytes += static_cast<char>((value >> 8) & 0xFF);
+}
+
+void Append32(std::string& bytes, std::uint32_t value) {
+    Append16(bytes, value & 0xFFFF);
+    Append16(bytes, value >> 16);
+}
+
+// The file table entry of a zero-byte member.
+bool AppendEmptyMember(std::string& table, const FileToStore& file) {
+    UniqueHandle handle = OpenForReading(file.sourcePath);
+    BY_HANDLE_FILE_INFORMATION info{};
+    FILETIME local{};
+    WORD date = 0;
+    WORD time = 0;
+    if (!handle || !GetFileInformationByHandle(handle.get(), &info) ||
+        !FileTimeToLocalFileTime(&info.ftLastWriteTime, &local) || !FileTimeToDosDateTime(&local, &date, &time)) {
+        return false;
+    }
+    Append32(table, 0);  // size
+    Append32(table, 0);  // offset in the folder
+    Append16(table, 0);  // folder
+    Append16(table, date);
+    Append16(table, time);
+    Append16(table, DosAttributes(info.dwFileAttributes));
+    table += file.storedName;
+    table += '\0';
+    return true;
+}
+
+// A cabinet whose members are all zero bytes long: one folder without data
+// blocks. Written here because Wine's FCI fails on a folder without data.
+int WriteDataFreeCabinet(const WriteContext& context, OutputText& output) {
+    std::string table;
+    for (const FileToStore& file : context.request->files) {
+        if (!AppendEmptyMember(table, file)) {
+            output.Line("ファイルを読めません: " + file.sourcePath);
+            return kSourceUnreadable;
+        }
+        output.Line("格納: " + file.storedName);
+    }
+    constexpr std::uint32_t kTablesStart = 36 + 8;
+    const auto size = static_cast<std::uint32_t>(kTablesStart + table.size());
+    std::string bytes = "MSCF";
+    for (std::uint32_t field : {0u, size, 0u, kTablesStart, 0u}) Append32(bytes, field);
+    bytes += '\x03';
+    bytes += '\x01';
+    for (std::uint32_t field : {1u, static_cast<std::uint32_t>(context.request->files.size()), 0u,
+                                static_cast<std::uint32_t>(GetTickCount() & 0xFFFF), 0u}) {
+        Append16(bytes, field);
+    }
+    Append32(bytes, size);  // the folder's (empty) data starts at the end
+    Append32(bytes, 0);     // no data blocks, no compression
+    bytes += table;
+    const std::string path = *context.cabinetNames.begin();
+    UniqueHandle out(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD put = 0;
+    const bool written = out && WriteFile(out.get(), bytes.data(), size, &put, nullptr) && put == size;
+    if (!written) {
+        const bool existed = !out && GetLastError() == ERROR_FILE_EXISTS;
+        if (out) {
+            out.Reset();
+            DeleteFileA(path.c_str());
+        }
+        output.Line("書庫を作成できませんでした: " + path);
+        return existed ? kArchiveExists : kWriteFailed;
+    }
+    output.Line("作成: " + path);
+    return kOk;
+}
+
+bool AllFilesEmpty(const WriteContext& context) {
+    for (const auto& entry : context.sizes) {
+        if (entry.second != 0) return false;
+    }
+    return true;
+}
+
 }  // namespace
+
+bool FciCompressesLzx() {
+    // Wine's cabinet.dll stores LZX requests uncompressed; Wine is known by
+    // the export its ntdll adds.
+    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    return !(ntdll && GetProcAddress(ntdll, "wine_get_version"));
+}
 
 int WriteCabinet(const WriteRequest& request, Progress& progress, OutputText& output) {
     WriteContext context;
     context.request = &request;
     context.progress = &progress;
-    if (int result = CheckSources(request, context.total, output); result != kOk) return result;
+    if (int result = CheckSources(context, output); result != kOk) return result;
     CCAB ccab{};
     if (!PrepareCabinetInfo(context, ccab)) {
         output.Line("書庫のパスが長すぎます: " + request.cabinetPath);
         return kWriteFailed;
     }
+    if (AllFilesEmpty(context)) return WriteDataFreeCabinet(context, output);
     int result = kInternal;
     {
         ERF erf{};
         FciHandle fci(FCICreate(&erf, PlacedCallback, io::Alloc, io::Free, OpenCallback, ReadCallback, WriteCallback,
                                 CloseCallback, SeekCallback, DeleteCallback, TempFileCallback, &ccab, &context));
         if (fci) result = AddAllFiles(fci.get(), context, output);
+        if (result != kOk && erf.fError) {
+            output.Line("FCI エラー " + std::to_string(erf.erfOper) + " (" + std::to_string(erf.erfType) + ")");
+        }
     }
     if (result != kOk) {
         for (const std::string& path : context.created) DeleteFileA(path.c_str());

@@ -25,6 +25,9 @@ struct WriteRequest {
     std::vector<FileToStore> files;
 };
 
+// False where the system's FCI cannot write LZX (Wine's cabinet.dll).
+bool FciCompressesLzx();
+
 // Writes the cabinet. Never replaces an existing file: a cabinet or volume
 // that exists already fails the job, and every volume written by a failed
 // job is deleted again. Returns a ResultCode; the output names each stored

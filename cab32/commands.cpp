@@ -44,6 +44,10 @@ TCOMP CompressionFor(const CabCommand& command, OutputText& output) {
     switch (command.compression) {
         case Compression::None: output.Line("圧縮方法: 無圧縮"); return tcompTYPE_NONE;
         case Compression::Lzx:
+            if (!FciCompressesLzx()) {
+                output.Line("圧縮方法: 無圧縮 (この環境の cabinet.dll は LZX で圧縮できません)");
+                return tcompTYPE_NONE;
+            }
             output.Line("圧縮方法: LZX (レベル " + std::to_string(command.lzxLevel) + ")");
             return static_cast<TCOMP>(TCOMPfromLZXWindow(command.lzxLevel));
         default: output.Line("圧縮方法: MSZIP"); return tcompTYPE_MSZIP;
@@ -79,7 +83,7 @@ int RunRead(const CabCommand& command, bool testOnly, Progress& progress, Output
     request.testOnly = testOnly;
     request.folder = command.folder.empty() ? CurrentFolder() : FullPath(command.folder);
     request.dropFolders = command.dropFolders;
-    request.followVolumes = command.followVolumes;
+    request.followVolumes = command.followVolumes || testOnly;  // a test covers the whole set
     if (!FileExists(request.cabinetPath)) {
         output.Line("書庫が見つかりません: " + request.cabinetPath);
         return kArchiveNotFound;
