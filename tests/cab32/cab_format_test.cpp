@@ -1,0 +1,156 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "cab_format.h"
+#include "listing.h"
+#include "member_record.h"
+
+namespace cab32 {
+namespace {
+
+class MemorySource final : public CabSource {
+public:
+    explicit MemorySource(std::string bytes) : bytes_(std::move(bytes)) {}
+    std::int64_t Size() const override { return static_cast<std::int64_t>(bytes_.size()); }
+    bool Read(std::int64_t offset, void* buffer, std::uint32_t count) const override {
+        if (offset < 0 || static_cast<std::uint64_t>(offset) + count > bytes_.size()) return false;
+        std::memcpy(buffer, bytes_.data() + offset, count);
+        return true;
+    }
+
+private:
+    std::string bytes_;
+};
+
+void Put16(std::string& s, std::uint32_t v) {
+    s += static_cast<char>(v & 0xFF);
+    s += static_cast<char>((v >> 8) & 0xFF);
+}
+void Put32(std::string& s, std::uint32_t v) {
+    Put16(s, v & 0xFFFF);
+    Put16(s, v >> 16);
+}
+
+struct Member {
+    std::string name;
+    std::string data;
+};
+
+// An uncompressed cabinet with one folder and one data block, as the format
+// describes it, with a real data checksum.
+std::string BuildCabinet(const std::vector<Member>& members, std::uint16_t folderIndexOverride = 0) {
+    std::string files;
+    std::string data;
+    for (const Member& m : members) {
+        Put32(files, static_cast<std::uint32_t>(m.data.size()));
+        Put32(files, static_cast<std::uint32_t>(data.size()));
+        Put16(files, folderIndexOverride);
+        Put16(files, (46u << 9) | (12u << 5) | 8u);  // 2026-12-08
+        Put16(files, (21u << 11) | (5u << 5) | 15u);  // 21:05:30
+        Put16(files, 0x20);
+        files += m.name + '\0';
+        data += m.data;
+    }
+    const std::uint32_t filesOffset = 36 + 8;
+    const std::uint32_t dataOffset = filesOffset + static_cast<std::uint32_t>(files.size());
+    const std::uint32_t total = dataOffset + 8 + static_cast<std::uint32_t>(data.size());
+    std::string cab = "MSCF";
+    for (std::uint32_t v : {0u, total, 0u, filesOffset, 0u}) Put32(cab, v);
+    cab += "\x03\x01";
+    for (std::uint32_t v : {1u, static_cast<std::uint32_t>(members.size()), 0u, 7u, 0u}) Put16(cab, v);
+    Put32(cab, dataOffset);
+    Put16(cab, 1);
+    Put16(cab, 0);
+    cab += files;
+    std::string blockHeader;
+    Put16(blockHeader, static_cast<std::uint32_t>(data.size()));
+    Put16(blockHeader, static_cast<std::uint32_t>(data.size()));
+    const auto* raw = reinterpret_cast<const unsigned char*>(data.data());
+    const std::uint32_t sum = CabChecksum(reinterpret_cast<const unsigned char*>(blockHeader.data()), 4,
+                                          CabChecksum(raw, data.size(), 0));
+    Put32(cab, sum);
+    cab += blockHeader + data;
+    return cab;
+}
+
+const std::vector<Member> kMembers = {{"a.txt", "hello"}, {"sub dir\\\x83\x5C.bin", std::string(300, '\x5C')},
+                                      {"empty", ""}};
+
+TEST(ReadCabDirectory, ReadsTablesOfASoundCabinet) {
+    MemorySource source(BuildCabinet(kMembers));
+    CabDirectory dir;
+    ASSERT_EQ(ReadCabDirectory(source, dir, true), CabFault::None);
+    ASSERT_EQ(dir.members.size(), 3u);
+    EXPECT_EQ(dir.members[1].name, "sub dir\\\x83\x5C.bin");
+    EXPECT_EQ(dir.members[1].size, 300u);
+    EXPECT_EQ(dir.members[1].folderOffset, 5u);
+    EXPECT_EQ(dir.folders.size(), 1u);
+    EXPECT_EQ(dir.setId, 7u);
+    EXPECT_EQ(VerifyDataChecksums(source, dir), CabFault::None);
+}
+
+TEST(ReadCabDirectory, EveryTruncationIsRefused) {
+    const std::string cab = BuildCabinet(kMembers);
+    for (std::size_t length = 0; length < cab.size(); ++length) {
+        MemorySource source(cab.substr(0, length));
+        CabDirectory dir;
+        EXPECT_NE(ReadCabDirectory(source, dir, true), CabFault::None) << "cut at " << length;
+    }
+}
+
+TEST(ReadCabDirectory, RefusesNonCabinetsAndInconsistentTables) {
+    CabDirectory dir;
+    EXPECT_EQ(ReadCabDirectory(MemorySource("MZ\x90\x00 not a cabinet at all, but long enough......"), dir, true),
+              CabFault::NotCabinet);
+    // A member that names a folder the cabinet does not have.
+    EXPECT_EQ(ReadCabDirectory(MemorySource(BuildCabinet(kMembers, 3)), dir, true), CabFault::BadTables);
+    // A member that claims more bytes than its folder holds.
+    std::string cab = BuildCabinet({{"a.txt", "hello"}});
+    cab[44] = 50;  // size of the first member
+    EXPECT_EQ(ReadCabDirectory(MemorySource(cab), dir, true), CabFault::BadTables);
+    EXPECT_EQ(ReadCabDirectory(MemorySource(cab), dir, false), CabFault::None);  // tables alone look fine
+}
+
+TEST(VerifyDataChecksums, FindsADamagedByteThatTheTablesDoNotShow) {
+    std::string cab = BuildCabinet(kMembers);
+    cab[cab.size() - 10] ^= 0x01;
+    MemorySource source(cab);
+    CabDirectory dir;
+    ASSERT_EQ(ReadCabDirectory(source, dir, true), CabFault::None);
+    EXPECT_EQ(VerifyDataChecksums(source, dir), CabFault::BadChecksum);
+}
+
+TEST(CabChecksum, TailBytesTakenInTheFormatsOrder) {
+    const unsigned char bytes[] = {1, 2, 3, 4, 5, 6, 7};
+    // One whole word 0x04030201, then the tail 5, 6, 7 as 0x050607.
+    EXPECT_EQ(CabChecksum(bytes, 7, 0), 0x04030201u ^ 0x00050607u);
+    EXPECT_EQ(CabChecksum(bytes, 0, 0x1234u), 0x1234u);
+}
+
+TEST(FillMemberRecord, PathAtByte26AndDocumentedFields) {
+    MemorySource source(BuildCabinet(kMembers));
+    CabDirectory dir;
+    ASSERT_EQ(ReadCabDirectory(source, dir, true), CabFault::None);
+    unsigned char record[kRecordSize];
+    std::memset(record, 0xEE, sizeof record);
+    FillMemberRecord(dir, 1, record);
+    EXPECT_STREQ(reinterpret_cast<const char*>(record + 26), "sub dir\\\x83\x5C.bin");
+    std::uint32_t size = 0;
+    std::memcpy(&size, record, 4);
+    EXPECT_EQ(size, 300u);
+    std::uint16_t date = 0;
+    std::memcpy(&date, record + 8, 2);
+    EXPECT_EQ(FormatDosDate(date), "2026/12/08");
+    EXPECT_STREQ(reinterpret_cast<const char*>(record + kRecordMethodOffset), "\x96\xB3\x88\xB3\x8F\x6B");
+    EXPECT_EQ(record[kRecordSize - 1], 0);  // the whole record is written
+}
+
+TEST(FormatDosDateTime, ReadsTheBitFields) {
+    EXPECT_EQ(FormatDosDate((46u << 9) | (12u << 5) | 8u), "2026/12/08");
+    EXPECT_EQ(FormatDosTime((21u << 11) | (5u << 5) | 15u), "21:05:30");
+    EXPECT_EQ(FormatDosDate(0x21), "1980/01/01");
+}
+
+}  // namespace
+}  // namespace cab32

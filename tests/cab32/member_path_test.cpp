@@ -1,0 +1,89 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "member_path.h"
+#include "output_text.h"
+
+namespace cab32 {
+namespace {
+
+TEST(StoredNameFor, DropsDriveServerAndLeadingSeparators) {
+    EXPECT_EQ(StoredNameFor("C:\\A\\x.txt"), "A\\x.txt");
+    EXPECT_EQ(StoredNameFor("x.txt"), "x.txt");
+    EXPECT_EQ(StoredNameFor("sub\\x.txt"), "sub\\x.txt");
+    EXPECT_EQ(StoredNameFor("\\\\server\\share\\d\\x.txt"), "d\\x.txt");
+    EXPECT_EQ(StoredNameFor("\\top\\x.txt"), "top\\x.txt");
+    EXPECT_EQ(StoredNameFor("C:x.txt"), "x.txt");
+    EXPECT_EQ(StoredNameFor("..\\..\\a\\.\\b.txt"), "a\\b.txt");
+    EXPECT_EQ(StoredNameFor("a/b.txt"), "a\\b.txt");
+}
+
+TEST(StoredNameFor, ShiftJisTrailByteIsNoSeparator) {
+    // "ソ\表.txt" (83 5C, 95 5C) under C:\: only the real separators count.
+    EXPECT_EQ(StoredNameFor("C:\\\x83\x5C\\\x95\x5C.txt"), "\x83\x5C\\\x95\x5C.txt");
+    // A drive-like lead byte pair is not a drive.
+    EXPECT_EQ(StoredNameFor("\x83:.txt"), "\x83:.txt");
+}
+
+TEST(IsSafeMemberName, RefusesNamesThatLeaveTheFolder) {
+    for (const char* name : {"..\\x.txt", "a\\..\\..\\x.txt", "\\x.txt", "/x.txt", "C:\\x.txt", "C:x.txt", "a/../x",
+                             "...\\x", ". .\\x", "", "\\", "a\\.. \\x"}) {
+        EXPECT_FALSE(IsSafeMemberName(name)) << name;
+    }
+    for (const char* name : {"x.txt", "a\\b\\c.txt", "..x.txt", "a..b\\c", "sub dir\\b c.txt", "\x83\x5C\\\x95\x5C",
+                             "a/b.txt"}) {
+        EXPECT_TRUE(IsSafeMemberName(name)) << name;
+    }
+}
+
+TEST(IsSafeMemberName, ColonInsideADoubleByteCharacterIsNotADrive) {
+    // 0x3A cannot be a trail byte, but 0x5C can; "ソ" alone is a safe name.
+    EXPECT_TRUE(IsSafeMemberName("\x83\x5C"));
+    EXPECT_FALSE(IsSafeMemberName("\x83\x5C:x"));
+}
+
+TEST(JoinPath, OneSeparatorBetween) {
+    EXPECT_EQ(JoinPath("C:\\out", "a.txt"), "C:\\out\\a.txt");
+    EXPECT_EQ(JoinPath("C:\\out\\", "a.txt"), "C:\\out\\a.txt");
+    EXPECT_EQ(JoinPath("C:", "a.txt"), "C:a.txt");
+    EXPECT_EQ(JoinPath("", "a.txt"), "a.txt");
+    // A folder ending in "ソ" (83 5C) still needs its separator.
+    EXPECT_EQ(JoinPath("C:\\\x83\x5C", "a.txt"), "C:\\\x83\x5C\\a.txt");
+}
+
+TEST(VolumeFileName, TwoDigitsBeforeTheExtension) {
+    EXPECT_EQ(VolumeFileName("D:\\out\\a.cab", 1), "D:\\out\\a01.cab");
+    EXPECT_EQ(VolumeFileName("D:\\out\\a.cab", 12), "D:\\out\\a12.cab");
+    EXPECT_EQ(VolumeFileName("D:\\x.y\\name", 2), "D:\\x.y\\name02");
+    EXPECT_EQ(VolumeFileName("D:\\\x95\x5C.cab", 1), "D:\\\x95\x5C" "01.cab");
+}
+
+TEST(MatchesWildcard, StarsQuestionMarksAndCase) {
+    EXPECT_TRUE(MatchesWildcard("*.*", "noextension"));
+    EXPECT_TRUE(MatchesWildcard("*", "a\\b.txt"));
+    EXPECT_TRUE(MatchesWildcard("*.TXT", "a\\b.txt"));
+    EXPECT_FALSE(MatchesWildcard("*.txt", "a\\b.bin"));
+    EXPECT_TRUE(MatchesWildcard("?.bin", "\x95\x5C.bin"));  // one double-byte character
+    EXPECT_FALSE(MatchesWildcard("??.bin", "\x95\x5C.bin"));
+    EXPECT_TRUE(MatchesWildcard("a*c", "abbbc"));
+    EXPECT_FALSE(MatchesWildcard("a*c", "abbbd"));
+}
+
+TEST(OutputText, CopyAlwaysEndsInNulAndNeverSplitsACharacter) {
+    OutputText text;
+    text.Line("ab\x83\x5C");  // "ab" + "ソ" + CR LF: 6 bytes
+    char buffer[8];
+    std::memset(buffer, 'X', sizeof buffer);
+    text.CopyTo(buffer, 7);
+    EXPECT_STREQ(buffer, "ab\x83\x5C\r\n");
+    EXPECT_EQ(buffer[7], 'X');
+    text.CopyTo(buffer, 4);  // "ab" + lead byte would not leave room for the trail byte
+    EXPECT_STREQ(buffer, "ab");
+    text.CopyTo(buffer, 1);
+    EXPECT_STREQ(buffer, "");
+    text.CopyTo(nullptr, 10);  // nothing to write into: no crash
+}
+
+}  // namespace
+}  // namespace cab32
