@@ -5,6 +5,7 @@
 
 #include <exception>
 
+#include "error_box.h"
 #include "main_window.h"
 #include "modal_loop.h"
 #include "outbuffer.h"
@@ -77,7 +78,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     try {
         return Run(instance);
     } catch (const std::exception& error) {
-        MessageBoxA(nullptr, tarvik::WithFullStop(error.what()).c_str(), "Tarvik32", MB_OK | MB_ICONERROR);
+        tarvik::ShowStandardErrorBox(nullptr, error.what());
     }
     return 0;
 }

@@ -3,6 +3,8 @@
 #include <commctrl.h>
 #include <richedit.h>
 
+#include <cstring>
+
 #include "modal_loop.h"
 
 namespace tarvik {
@@ -85,8 +87,16 @@ void TfrmOutbuffer::CreateControls() {
 void TfrmOutbuffer::SetText(const char* text) { SetWindowTextA(richEdit_, text ? text : ""); }
 
 std::string TfrmOutbuffer::Text() const {
-    std::string text(static_cast<std::size_t>(GetWindowTextLengthA(richEdit_)) + 1, '\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextA(richEdit_, text.data(), static_cast<int>(text.size()))));
+    // Line breaks come back as CR LF, as they were given.
+    GETTEXTLENGTHEX lengthQuery{GTL_USECRLF | GTL_PRECISE | GTL_NUMBYTES, CP_ACP};
+    const auto length = SendMessageA(richEdit_, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&lengthQuery), 0);
+    std::string text(static_cast<std::size_t>(length > 0 ? length : 0) + 1, '\0');
+    GETTEXTEX query{};
+    query.cb = static_cast<DWORD>(text.size());
+    query.flags = GT_USECRLF;
+    query.codepage = CP_ACP;
+    SendMessageA(richEdit_, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&query), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(std::strlen(text.c_str()));
     return text;
 }
 

@@ -9,6 +9,7 @@
 #include "archiver.h"
 #include "cab32_api.h"
 #include "dll_module.h"
+#include "error_box.h"
 #include "list_files.h"
 #include "main_layout.h"
 #include "modal_loop.h"
@@ -48,13 +49,6 @@ void RegisterWindowClasses(HINSTANCE instance, WNDPROC windowProc, WNDPROC panel
 }
 
 }  // namespace
-
-std::string WithFullStop(const std::string& text) {
-    if (!text.empty() && static_cast<unsigned char>(text.back()) > static_cast<unsigned char>('.')) {
-        return text + ".";
-    }
-    return text;
-}
 
 std::string LibraryVersionText(unsigned version) {
     char text[32];
@@ -257,7 +251,7 @@ void TfrmCabMain::About1Click() {
 }
 
 void TfrmCabMain::ShowStandardError(const std::string& text) {
-    options_.steps->ShowMessageBox(window_, WithFullStop(text), "Tarvik32", MB_OK | MB_ICONERROR | MB_TASKMODAL);
+    options_.steps->ShowMessageBox(window_, StandardErrorText(text), "Tarvik32", MB_OK | MB_ICONERROR | MB_TASKMODAL);
 }
 
 void TfrmCabMain::SetCheckBox(HWND checkBox, bool checked) {

@@ -127,10 +127,6 @@ private:
     std::string saveDialog1Name_, openDialog1Name_, openDialog2Name_;
 };
 
-// The text of the standard error box: the error's text with a full stop
-// added when its last character sorts after ".".
-std::string WithFullStop(const std::string& text);
-
 // "CAB32.DLL Ver" text of a library version in hundredths: 98 -> "0.98",
 // 100 -> "1", 110 -> "1.1".
 std::string LibraryVersionText(unsigned version);

@@ -1,0 +1,176 @@
+// Files dropped onto the window and files named on the command line.
+#include <gtest/gtest.h>
+#include <shlobj.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "main_window.h"
+#include "sjis_path.h"
+#include "window_test_support.h"
+
+using namespace testing_support;
+
+namespace {
+
+// A real drop handle in global memory, as the shell hands it over.
+HDROP MakeDrop(const std::vector<std::string>& paths) {
+    std::size_t size = sizeof(DROPFILES) + 1;
+    for (const std::string& path : paths) size += path.size() + 1;
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
+    auto* header = static_cast<DROPFILES*>(GlobalLock(memory));
+    header->pFiles = sizeof(DROPFILES);
+    header->fWide = FALSE;
+    char* text = reinterpret_cast<char*>(header + 1);
+    for (const std::string& path : paths) {
+        memcpy(text, path.c_str(), path.size() + 1);
+        text += path.size() + 1;
+    }
+    GlobalUnlock(memory);
+    return static_cast<HDROP>(memory);
+}
+
+void Drop(HWND target, const std::vector<std::string>& paths) {
+    SendMessageA(target, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(paths)), 0);
+}
+
+}  // namespace
+
+TEST(FileListDrops, CompressAppendsExistingPathsInDropOrderAndRewritesTheResponseFile) {
+    MainWindowFixture f;
+    TempFolder folder;
+    const std::string a = folder.File("a.txt");
+    const std::string b = folder.File("b b.txt");
+    const std::string gone = folder.path() + "\\gone.txt";
+    CreateDirectoryA((folder.path() + "\\sub").c_str(), nullptr);
+    f.Start();
+    f.window->SetFileList({a});
+    Drop(f.window->ListBox1, {b, gone, folder.path() + "\\sub", a});
+    EXPECT_EQ(ListItems(f.window->ListBox1), (std::vector<std::string>{a, b, folder.path() + "\\sub", a}));
+    EXPECT_EQ(ReadFile(ResponseFile()), a + "\r\n\"" + b + "\"\r\n" + folder.path() + "\\sub\r\n" + a + "\r\n");
+
+    Drop(f.window->ListBox1, {gone});
+    EXPECT_EQ(ListItems(f.window->ListBox1).size(), 4u);
+    EXPECT_TRUE(std::filesystem::exists(ResponseFile()));
+}
+
+TEST(FileListDrops, OtherOperationsIgnoreDropsOnTheList) {
+    MainWindowFixture f;
+    TempFolder folder;
+    const std::string a = folder.File("a.txt");
+    f.Start();
+    f.SelectOperation("解凍");
+    Drop(f.window->ListBox1, {a});
+    EXPECT_TRUE(ListItems(f.window->ListBox1).empty());
+    EXPECT_EQ(GetFileAttributesA(ResponseFile().c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST(FileListDrops, ALongPathIsTakenWhole) {
+    MainWindowFixture f;
+    TempFolder folder;
+    // 259 bytes of the path name another existing file.
+    std::string deep = folder.path();
+    while (deep.size() < 240) {
+        deep += "\\dddddddddddddddddddd";
+        CreateDirectoryA(deep.c_str(), nullptr);
+    }
+    const std::string shortName = deep + "\\" + std::string(258 - deep.size(), 'f');
+    std::ofstream(shortName) << "x";
+    const std::string longName = shortName + "_longer_name.txt";
+    f.Start();
+    Drop(f.window->ListBox1, {longName});
+    EXPECT_TRUE(ListItems(f.window->ListBox1).empty());
+}
+
+TEST(ArchiveFieldDrops, TakesTheFirstSoundCabinetOutsideCompress) {
+    MainWindowFixture f;
+    TempFolder folder;
+    const std::string first = folder.File("first.cab", "MSCF");
+    const std::string second = folder.File("second.cab", "MSCF");
+    const std::string text = folder.File("note.txt", "text");
+    f.fake->script().checkAnswer = fake_cab32::kCheckCabinetFile;
+    f.fake->SetMembers({"m1", "m2"});
+    f.Start();
+    Drop(f.window->edtCab, {first});
+    EXPECT_EQ(TextOf(f.window->edtCab), "");  // Compress: the field takes no drops
+
+    f.SelectOperation("解凍");
+    Drop(f.window->edtCab, {text});
+    EXPECT_EQ(TextOf(f.window->edtCab), "");
+    Drop(f.window->edtCab, {second, first});
+    EXPECT_EQ(TextOf(f.window->edtCab), second);
+    EXPECT_EQ(ListItems(f.window->ListBox1), (std::vector<std::string>{"m1", "m2"}));
+    EXPECT_TRUE(f.window->FileListIsMultiSelect());
+    // The re-made list keeps taking drops.
+    f.SelectOperation("圧縮");
+    Drop(f.window->ListBox1, {text});
+    EXPECT_EQ(ListItems(f.window->ListBox1), (std::vector<std::string>{text}));
+}
+
+TEST(CommandLine, SplitsOnControlCharactersAndQuotes) {
+    using tarvik::SplitArguments;
+    EXPECT_TRUE(SplitArguments("Tarvik32.exe").empty());
+    EXPECT_EQ(SplitArguments("\"C:\\Program Files\\T.exe\" a.txt\t\"b c.txt\""),
+              (std::vector<std::string>{"a.txt", "b c.txt"}));
+    EXPECT_EQ(SplitArguments("t.exe \"\" x"), (std::vector<std::string>{"x"}));
+    EXPECT_EQ(SplitArguments("t.exe a\"b c\"d \x01 e"), (std::vector<std::string>{"ab cd", "e"}));
+    EXPECT_EQ(SplitArguments("t.exe \"open"), (std::vector<std::string>{"open"}));
+    EXPECT_EQ(SplitArguments("t.exe C:\\ソ\\表.txt"), (std::vector<std::string>{"C:\\ソ\\表.txt"}));
+}
+
+TEST(CommandLine, OneSoundCabinetIsOpenedForExtraction) {
+    MainWindowFixture f;
+    TempFolder folder;
+    const std::string cabinet = folder.File("in.cab", "MSCF");
+    f.fake->script().checkAnswer = fake_cab32::kCheckCabinetFile;
+    f.fake->SetMembers({"a.txt", "b.txt"});
+    f.Start("Tarvik32.exe \"" + cabinet + "\"");
+    EXPECT_EQ(TextOf(f.window->edtCab), cabinet);
+    EXPECT_EQ(TextOf(f.window->cobPara1), "解凍");
+    EXPECT_EQ(ListItems(f.window->ListBox1), (std::vector<std::string>{"a.txt", "b.txt"}));
+    EXPECT_EQ(f.fake->script().cabCalls, 0);
+}
+
+TEST(CommandLine, OneFileIsCompressedIntoACabinetNamedAfterIt) {
+    MainWindowFixture f;
+    TempFolder folder;
+    const std::string file = folder.File("report.txt");
+    SetCurrentDirectoryA(folder.path().c_str());
+    f.Start("Tarvik32.exe report.txt");
+    EXPECT_EQ(ListItems(f.window->ListBox1), (std::vector<std::string>{file}));
+    EXPECT_EQ(TextOf(f.window->edtCab), folder.path() + "\\report.cab");
+    ASSERT_EQ(f.fake->script().cabCalls, 1);
+    EXPECT_EQ(std::string(f.fake->script().lastCommand).rfind("-a ", 0), 0u);
+}
+
+TEST(CommandLine, TwoFilesAreCompressedTogether) {
+    MainWindowFixture f;
+    TempFolder folder;
+    const std::string a = folder.File("a.b.txt");
+    const std::string b = folder.File("c.txt");
+    f.Start("Tarvik32.exe " + a + " " + b);
+    EXPECT_EQ(ListItems(f.window->ListBox1), (std::vector<std::string>{a, b}));
+    EXPECT_EQ(TextOf(f.window->edtCab), folder.path() + "\\a.b.cab");
+    EXPECT_EQ(f.fake->script().cabCalls, 1);
+}
+
+TEST(CommandLine, AFolderWithATrailingSeparatorChangesNothing) {
+    MainWindowFixture f;
+    TempFolder folder;
+    f.Start("Tarvik32.exe " + folder.path() + "\\");
+    EXPECT_TRUE(ListItems(f.window->ListBox1).empty());
+    EXPECT_EQ(TextOf(f.window->edtCab), "");
+    EXPECT_EQ(f.fake->script().cabCalls, 0);
+}
+
+TEST(CommandLine, AnExistingDerivedCabinetIsNeverAddedTo) {
+    MainWindowFixture f;
+    TempFolder folder;
+    const std::string file = folder.File("data.txt");
+    folder.File("data.cab", "MSCF");
+    f.fake->script().checkAnswer = fake_cab32::kCheckCabinetFile;
+    f.fake->SetMembers({"old.txt"});
+    f.Start("Tarvik32.exe " + file);
+    EXPECT_EQ(ListItems(f.window->ListBox1), (std::vector<std::string>{"old.txt"}));
+    EXPECT_EQ(f.fake->script().cabCalls, 0);
+}

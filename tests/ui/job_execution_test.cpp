@@ -1,0 +1,269 @@
+// The Execute button against the test double of the archiver library.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "outbuffer.h"
+#include "sjis_path.h"
+#include "window_test_support.h"
+
+using namespace testing_support;
+
+namespace {
+
+void PressExecute(MainWindowFixture& f) { SendMessageA(f.window->cmdExec, BM_CLICK, 0, 0); }
+
+bool KeyExists(const char* path) {
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    RegCloseKey(key);
+    return true;
+}
+
+DWORD ReadDword(const char* value) {
+    DWORD data = 0xDEAD;
+    DWORD size = sizeof data;
+    RegGetValueA(HKEY_CURRENT_USER, "Software\\ArchiverDll\\Cab32", value, RRF_RT_REG_DWORD, nullptr, &data, &size);
+    return data;
+}
+
+const char kWarning[] = "CABファイルを検査しましたが破損の恐れがあります。\n又は未作成の可能性があります。";
+
+}  // namespace
+
+TEST(JobDecision, EmptyArchivePathDoesNothingAtAll) {
+    MainWindowFixture f;
+    f.Start();
+    PressExecute(f);
+    EXPECT_EQ(f.fake->script().cabCalls, 0);
+    EXPECT_FALSE(KeyExists("Software\\ArchiverDll\\Cab32"));
+    EXPECT_EQ(GetFileAttributesA(ResponseFile().c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_TRUE(f.steps.messages.empty());
+}
+
+TEST(JobDecision, OnlySuitablePathsReachTheLibrary) {
+    MainWindowFixture f;
+    TempFolder folder;
+    const std::string existing = folder.File("in.cab", "MSCF");
+    const std::string missing = folder.path() + "\\new.cab";
+    f.fake->script().checkAnswer = fake_cab32::kCheckCabinetFile;
+    f.Start();
+
+    struct Case {
+        const char* operation;
+        std::string path;
+        bool runs;
+    };
+    const Case cases[] = {
+        {"圧縮", existing, false}, {"圧縮", missing, true},
+        {"解凍", existing, true},  {"解凍", missing, false},
+        {"自己解凍書庫", existing, true}, {"内容一覧", missing, false},
+        {"内容一覧", existing, true}, {"検査", existing, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.operation) + " " + c.path);
+        f.SelectOperation(c.operation);
+        f.SetArchivePath(c.path);
+        const int before = f.fake->script().cabCalls;
+        PressExecute(f);
+        EXPECT_EQ(f.fake->script().cabCalls - before, c.runs ? 1 : 0);
+        DeleteFileA(missing.c_str());
+    }
+    // Compress created the key; every job with a path opens (creates) it.
+    EXPECT_TRUE(KeyExists("Software\\ArchiverDll\\Cab32"));
+}
+
+TEST(JobDecision, ArchiveFailingTheCheckIsLeftAlone) {
+    MainWindowFixture f;
+    TempFolder folder;
+    const std::string damaged = folder.File("bad.cab", "not a cabinet");
+    f.fake->script().checkAnswer = fake_cab32::kCheckCabinetFile;
+    f.Start();
+    f.SelectOperation("検査");
+    f.SetArchivePath(damaged);
+    PressExecute(f);
+    EXPECT_EQ(f.fake->script().cabCalls, 0);
+    EXPECT_TRUE(f.steps.messages.empty());
+    // The key is opened (and so created) for every job with a path.
+    EXPECT_TRUE(KeyExists("Software\\ArchiverDll\\Cab32"));
+}
+
+TEST(CompressJob, WritesTheLibraryDefaultsForEachType) {
+    MainWindowFixture f;
+    TempFolder folder;
+    const std::string file = folder.File("a.txt");
+    f.Start();
+    const struct {
+        const char* type;
+        DWORD mode, level;
+    } cases[] = {{"MSZIP", 0, 0}, {"LZX 18", 1, 18}, {"無圧縮", 1, 15}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.type);
+        f.SelectCompression(c.type);
+        f.window->SetFileList({file});
+        f.SetArchivePath(folder.path() + "\\out.cab");
+        PressExecute(f);
+        EXPECT_EQ(ReadDword("CompressionMode"), c.mode);
+        EXPECT_EQ(ReadDword("LzxCompressLevel"), c.level);
+    }
+}
+
+TEST(CompressJob, CommandAndResponseFileCarryTheList) {
+    MainWindowFixture f;
+    TempFolder folder;
+    const std::string first = folder.File("a b.txt");
+    const std::string second = folder.File("c.txt");
+    f.Start();
+    f.SelectCompression("LZX 21");
+    f.window->SetFileList({first, second});
+    f.SetArchivePath(folder.path() + "\\out.cab");
+    PressExecute(f);
+    ASSERT_EQ(f.fake->script().cabCalls, 1);
+    EXPECT_EQ(std::string(f.fake->script().lastCommand),
+              "-a -ml21 " + tarvik::QuoteIfSpaced(folder.path() + "\\out.cab") + " @" + tarvik::ExeFolder() +
+                  "\\Files.txt");
+    EXPECT_EQ(ReadFile(ResponseFile()), "\"" + first + "\"\r\n" + second + "\r\n");
+}
+
+TEST(CompressJob, EmptyListDoesNotCompressAnEarlierResponseFile) {
+    MainWindowFixture f;
+    TempFolder folder;
+    f.Start();
+    std::ofstream(ResponseFile(), std::ios::binary) << "stale.txt\r\n";
+    f.SetArchivePath(folder.path() + "\\out.cab");
+    PressExecute(f);
+    EXPECT_EQ(ReadFile(ResponseFile()), "");
+    // The library made nothing, so the job ends in the usual warning.
+    ASSERT_EQ(f.steps.messages.size(), 1u);
+    EXPECT_EQ(f.steps.messages[0].text, kWarning);
+    EXPECT_EQ(f.steps.messages[0].caption, "警告");
+    EXPECT_EQ(f.steps.messages[0].type, static_cast<UINT>(MB_OK | MB_ICONWARNING));
+    EXPECT_TRUE(IsWindowEnabled(f.window->hwnd()));
+}
+
+TEST(CompressJob, UnwritableResponseFileStopsTheJobWithAnError) {
+    MainWindowFixture f;
+    TempFolder folder;
+    const std::string file = folder.File("a.txt");
+    f.Start();
+    CreateDirectoryA(ResponseFile().c_str(), nullptr);  // a folder where the file should be
+    f.window->SetFileList({file});
+    f.SetArchivePath(folder.path() + "\\out.cab");
+    PressExecute(f);
+    EXPECT_EQ(f.fake->script().cabCalls, 0);
+    ASSERT_EQ(f.steps.messages.size(), 1u);
+    std::string expected = "'";
+    expected += ResponseFile();
+    expected += "' を書き込めません.";
+    EXPECT_EQ(f.steps.messages[0].text, expected);
+    EXPECT_EQ(f.steps.messages[0].caption, "Tarvik32");
+    EXPECT_EQ(f.steps.messages[0].type & MB_ICONERROR, static_cast<UINT>(MB_ICONERROR));
+    EXPECT_TRUE(IsWindowEnabled(f.window->hwnd()));
+    RemoveDirectoryA(ResponseFile().c_str());
+}
+
+TEST(CompressJob, MultiVolumeChecksTheFirstVolumeNamedBeforeTheExtension) {
+    MainWindowFixture f;
+    TempFolder folder;
+    const std::string file = folder.File("a.txt");
+    CreateDirectoryA((folder.path() + "\\my.dir").c_str(), nullptr);
+    const std::string archive = folder.path() + "\\my.dir\\a.cab";
+    const std::string firstVolume = folder.path() + "\\my.dir\\a01.cab";
+    f.fake->script().checkAnswer = fake_cab32::kCheckCabinetFile;
+    std::snprintf(f.fake->script().cabCreatesCabinet, sizeof f.fake->script().cabCreatesCabinet, "%s",
+                  firstVolume.c_str());
+    f.fake->SetOutput("作成しました");
+    f.Start();
+    f.SetCheck(f.window->CheckBox4, true);
+    f.window->SetFileList({file});
+    f.SetArchivePath(archive);
+    PressExecute(f);
+    EXPECT_NE(std::string(f.fake->script().lastCommand).find("-v:1400 "), std::string::npos);
+    EXPECT_EQ(TextOf(f.window->edtCab), firstVolume);
+    EXPECT_EQ(f.fake->script().lastCheckPath, firstVolume);
+    EXPECT_TRUE(f.steps.messages.empty());
+    EXPECT_EQ(f.steps.resultWindowShown, 1);
+}
+
+TEST(CompressJob, OlderLibraryNamesTheFirstVolumeWithOneDigit) {
+    MainWindowFixture f;
+    TempFolder folder;
+    const std::string file = folder.File("a.txt");
+    f.fake->script().version = 80;
+    f.Start();
+    f.SetCheck(f.window->CheckBox4, true);
+    f.window->SetFileList({file});
+    f.SetArchivePath(folder.path() + "\\archive");
+    PressExecute(f);
+    EXPECT_EQ(TextOf(f.window->edtCab), folder.path() + "\\archive1");
+}
+
+TEST(ExtractJob, ResponseFileHoldsTheTickedMembersOrNothing) {
+    MainWindowFixture f;
+    TempFolder folder;
+    const std::string cabinet = folder.File("in.cab", "MSCF");
+    f.fake->SetMembers({"readme.txt", "sub dir\\b.txt", "c.dat"});
+    f.Start();
+    f.SelectOperation("解凍");
+    f.SetArchivePath(cabinet);
+    PressExecute(f);
+    EXPECT_EQ(ReadFile(ResponseFile()), "");
+    EXPECT_EQ(std::string(f.fake->script().lastCommand), "-x " + cabinet + " ");
+
+    f.SetCheck(f.window->CheckBox3, true);
+    ASSERT_TRUE(IsShownControl(f.window->CheckListBox1));
+    SendMessageA(f.window->CheckListBox1, LB_SETITEMDATA, 1, 1);
+    PressExecute(f);
+    EXPECT_EQ(ReadFile(ResponseFile()), "\"sub dir\\b.txt\"\r\n");
+    EXPECT_EQ(std::string(f.fake->script().lastCommand),
+              "-x " + cabinet + "  @" + tarvik::ExeFolder() + "\\Files.txt");
+}
+
+TEST(JobResult, OutputReplacesTheResultTextOnlyWhenThereIsSome) {
+    MainWindowFixture f;
+    TempFolder folder;
+    const std::string cabinet = folder.File("in.cab", "MSCF");
+    f.Start();
+    f.SelectOperation("内容一覧");
+    f.SetArchivePath(cabinet);
+    f.fake->SetOutput("一覧 1\r\n");
+    PressExecute(f);
+    EXPECT_EQ(f.outbuffer->Text(), "一覧 1\r\n");
+    f.fake->SetOutput("");
+    PressExecute(f);
+    EXPECT_EQ(f.outbuffer->Text(), "一覧 1\r\n");
+    EXPECT_EQ(f.steps.resultWindowShown, 2);
+}
+
+TEST(JobResult, ResultCodeDoesNotDecideSuccess) {
+    MainWindowFixture f;
+    TempFolder folder;
+    const std::string file = folder.File("a.txt");
+    f.fake->script().cabResult = 0x8001;  // reported as failed, but the archive passes its check
+    const std::string archive = folder.path() + "\\out.cab";
+    std::snprintf(f.fake->script().cabCreatesCabinet, sizeof f.fake->script().cabCreatesCabinet, "%s",
+                  archive.c_str());
+    f.Start();
+    f.window->SetFileList({file});
+    f.SetArchivePath(archive);
+    PressExecute(f);
+    EXPECT_TRUE(f.steps.messages.empty());
+    EXPECT_EQ(f.steps.resultWindowShown, 1);
+}
+
+TEST(JobResult, MissingLibraryWarnsForCompressOnly) {
+    MainWindowFixture f(FakeVariant::Full, /*withLibrary=*/false);
+    TempFolder folder;
+    const std::string file = folder.File("a.txt");
+    const std::string cabinet = folder.File("in.cab", "MSCF");
+    f.Start();
+    f.window->SetFileList({file});
+    f.SetArchivePath(folder.path() + "\\out.cab");
+    PressExecute(f);
+    ASSERT_EQ(f.steps.messages.size(), 1u);
+    EXPECT_EQ(f.steps.messages[0].text, kWarning);
+    f.SelectOperation("検査");
+    f.SetArchivePath(cabinet);
+    PressExecute(f);
+    EXPECT_EQ(f.steps.messages.size(), 1u);
+}

@@ -1,0 +1,210 @@
+// The main window's start-up, operation rules and closing, driven in-process.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "main_window.h"
+#include "window_test_support.h"
+
+using namespace testing_support;
+
+namespace {
+
+struct ExpectedState {
+    const char* item;
+    const char* operationSwitch;
+    bool panel, cobType, edtMelt, cmdDirec, checkBox1, checkBox2, checkBox3, checkBox4;
+};
+
+// What each operation leaves enabled or visible.
+constexpr ExpectedState kOperationStates[] = {
+    {"圧縮", "-a", true, true, false, false, true, false, false, true},
+    {"解凍", "-x", false, false, true, true, false, true, true, true},
+    {"自己解凍書庫", "-f", false, false, true, true, false, false, false, false},
+    {"内容一覧", "-l", false, false, false, false, false, false, false, false},
+    {"検査", "-t", false, false, false, false, false, false, false, false},
+};
+
+DWORD ReadDword(const char* key, const char* value) {
+    DWORD data = 0xDEAD;
+    DWORD size = sizeof data;
+    RegGetValueA(HKEY_CURRENT_USER, key, value, RRF_RT_REG_DWORD, nullptr, &data, &size);
+    return data;
+}
+
+}  // namespace
+
+TEST(MainWindowStartUp, WithoutLibraryShowsNotFoundAndCompress) {
+    MainWindowFixture f(FakeVariant::Full, /*withLibrary=*/false);
+    f.Start();
+    EXPECT_EQ(TextOf(f.window->Label5), "CAB32.DLLは見つかりません");
+    EXPECT_EQ(TextOf(f.window->Label6), "");
+    EXPECT_EQ(TextOf(f.window->cobPara1), "圧縮");
+    EXPECT_EQ(TextOf(f.window->edtPara1), "-a");
+    EXPECT_EQ(TextOf(f.window->hwnd()), "Tarvik32 Ver0.3");
+    // No settings anywhere: no compression type, both check boxes clear.
+    EXPECT_EQ(TextOf(f.window->cobType), "");
+    EXPECT_EQ(TextOf(f.window->edtType), "");
+    EXPECT_TRUE(f.window->helpFile().ends_with("\\Tarvik.hlp"));
+}
+
+TEST(MainWindowStartUp, ShowsLibraryVersionAndThePathOfTheLoadedFile) {
+    MainWindowFixture f;
+    f.fake->script().version = 65536 + 90;
+    f.Start();
+    EXPECT_EQ(TextOf(f.window->Label5), "CAB32.DLL Ver0.9");
+    const std::string pathLine = TextOf(f.window->Label6);
+    EXPECT_EQ(pathLine.rfind("現在のCAB32.DLLは　", 0), 0u);
+    EXPECT_TRUE(pathLine.find("\\fake_cab32\\full\\cab32.dll") != std::string::npos) << pathLine;
+}
+
+TEST(MainWindowStartUp, LibraryVersionTextIsShortest) {
+    EXPECT_EQ(tarvik::LibraryVersionText(98), "0.98");
+    EXPECT_EQ(tarvik::LibraryVersionText(100), "1");
+    EXPECT_EQ(tarvik::LibraryVersionText(110), "1.1");
+    EXPECT_EQ(tarvik::LibraryVersionText(216), "2.16");
+    EXPECT_EQ(tarvik::LibraryVersionText(105), "1.05");
+}
+
+TEST(MainWindowStartUp, RestoresCompressionAndCheckBoxesFromTheRegistry) {
+    MainWindowFixture f;
+    HKEY key;
+    RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\ArchiverDll\\Cab32", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                    nullptr);
+    DWORD one = 1, level = 19;
+    RegSetValueExA(key, "CompressionMode", 0, REG_DWORD, reinterpret_cast<BYTE*>(&one), 4);
+    RegSetValueExA(key, "LzxCompressLevel", 0, REG_DWORD, reinterpret_cast<BYTE*>(&level), 4);
+    RegCloseKey(key);
+    RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Tarvik32", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    DWORD five = 5;
+    RegSetValueExA(key, "CommpressDir", 0, REG_DWORD, reinterpret_cast<BYTE*>(&five), 4);
+    RegSetValueExA(key, "ExtractDir", 0, REG_DWORD, reinterpret_cast<BYTE*>(&one), 4);
+    RegCloseKey(key);
+
+    f.Start();
+    EXPECT_EQ(TextOf(f.window->cobType), "LZX 19");
+    EXPECT_EQ(TextOf(f.window->edtType), "-ml19");
+    EXPECT_EQ(SendMessageA(f.window->CheckBox1, BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_EQ(SendMessageA(f.window->CheckBox2, BM_GETCHECK, 0, 0), BST_CHECKED);
+}
+
+TEST(MainWindowStartUp, LibraryKeyWithoutValuesStillRestoresCheckBoxes) {
+    MainWindowFixture f;
+    HKEY key;
+    RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\ArchiverDll\\Cab32", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                    nullptr);
+    RegCloseKey(key);
+    RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Tarvik32", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    DWORD one = 1;
+    RegSetValueExA(key, "ExtractDir", 0, REG_DWORD, reinterpret_cast<BYTE*>(&one), 4);
+    RegSetValueExA(key, "CommpressDir", 0, REG_DWORD, reinterpret_cast<BYTE*>(&one), 4);
+    RegCloseKey(key);
+
+    f.Start();
+    EXPECT_EQ(TextOf(f.window->cobType), "MSZIP");
+    EXPECT_EQ(TextOf(f.window->edtType), "-mz");
+    EXPECT_EQ(SendMessageA(f.window->CheckBox2, BM_GETCHECK, 0, 0), BST_CHECKED);
+}
+
+TEST(MainWindowStartUp, ActivationRunsOnceOnly) {
+    MainWindowFixture f;
+    f.Start();
+    f.SelectOperation("解凍");
+    SendMessageA(f.window->hwnd(), WM_ACTIVATE, WA_ACTIVE, 0);
+    SetForegroundWindow(f.window->hwnd());
+    PumpMessages();
+    EXPECT_EQ(TextOf(f.window->cobPara1), "解凍");
+    EXPECT_EQ(TextOf(f.window->edtPara1), "-x");
+}
+
+TEST(OperationSelection, EachOperationEnablesOnlyWhatItUses) {
+    MainWindowFixture f;
+    f.Start();
+    for (const ExpectedState& expected : kOperationStates) {
+        SCOPED_TRACE(expected.operationSwitch);
+        SetWindowTextA(f.window->edtMelt, "D:\\typed\\");
+        f.SelectOperation(expected.item);
+        const tarvik::TfrmCabMain& w = *f.window;
+        EXPECT_EQ(TextOf(w.edtPara1), expected.operationSwitch);
+        EXPECT_EQ(IsShownControl(w.Panel1), expected.panel);
+        EXPECT_EQ(IsEnabledControl(w.cobType), expected.cobType);
+        EXPECT_EQ(IsEnabledControl(w.edtMelt), expected.edtMelt);
+        EXPECT_EQ(TextOf(w.edtMelt), "");
+        EXPECT_EQ(IsEnabledControl(w.cmdDirec), expected.cmdDirec);
+        EXPECT_EQ(IsEnabledControl(w.CheckBox1), expected.checkBox1);
+        EXPECT_EQ(IsEnabledControl(w.CheckBox2), expected.checkBox2);
+        EXPECT_EQ(IsEnabledControl(w.CheckBox3), expected.checkBox3);
+        EXPECT_EQ(IsEnabledControl(w.CheckBox4), expected.checkBox4);
+        EXPECT_TRUE(IsShownControl(w.ListBox1));
+        EXPECT_FALSE(IsShownControl(w.CheckListBox1));
+        // Display-only switch fields.
+        EXPECT_FALSE(IsEnabledControl(w.edtPara1));
+        EXPECT_FALSE(IsEnabledControl(w.edtType));
+    }
+}
+
+TEST(OperationSelection, CompressDropsAnExistingArchivePathAndItsMembers) {
+    MainWindowFixture f;
+    TempFolder folder;
+    const std::string cabinet = folder.File("a.cab", "MSCF");
+    f.fake->script().checkAnswer = fake_cab32::kCheckCabinetFile;
+    f.fake->SetMembers({"one.txt", "two.txt"});
+    f.Start();
+    f.SelectOperation("解凍");
+    f.SetArchivePath(cabinet);
+    EXPECT_EQ(ListItems(f.window->ListBox1), (std::vector<std::string>{"one.txt", "two.txt"}));
+    f.SelectOperation("圧縮");
+    EXPECT_EQ(TextOf(f.window->edtCab), "");
+    EXPECT_TRUE(ListItems(f.window->ListBox1).empty());
+}
+
+TEST(OperationSelection, CompressionTypeSetsItsSwitch) {
+    MainWindowFixture f;
+    f.Start();
+    const std::pair<const char*, const char*> cases[] = {
+        {"LZX 19", "-ml19"}, {"LZX 15", "-ml15"}, {"MSZIP", "-mz"}, {"無圧縮", "-ms"}};
+    for (const auto& [item, expected] : cases) {
+        f.SelectCompression(item);
+        EXPECT_EQ(TextOf(f.window->edtType), expected) << item;
+    }
+}
+
+TEST(MainWindowClosing, RefusedWhileTheLibraryIsBusy) {
+    MainWindowFixture f;
+    f.Start();
+    std::ofstream(ResponseFile()) << "a\r\n";
+    f.SetCheck(f.window->CheckBox1, true);
+    f.fake->script().running = 1;
+    SendMessageA(f.window->hwnd(), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(IsWindow(f.window->hwnd()));
+    EXPECT_EQ(GetFileAttributesA(ResponseFile().c_str()) != INVALID_FILE_ATTRIBUTES, true);
+    HKEY key;
+    EXPECT_NE(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Tarvik32", 0, KEY_READ, &key), ERROR_SUCCESS);
+    EXPECT_EQ(SendMessageA(f.window->hwnd(), WM_QUERYENDSESSION, 0, 0), FALSE);
+}
+
+TEST(MainWindowClosing, SavesCheckBoxesAndRemovesTheResponseFile) {
+    MainWindowFixture f;
+    f.Start();
+    std::ofstream(ResponseFile()) << "a\r\n";
+    f.SetCheck(f.window->CheckBox1, true);
+    f.SelectOperation("解凍");
+    f.SetCheck(f.window->CheckBox2, true);
+    f.SelectOperation("検査");  // CheckBox2 is now disabled, but still saved
+    const HWND window = f.window->hwnd();
+    SendMessageA(window, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_EQ(ReadDword("Software\\Tarvik32", "CommpressDir"), 1u);
+    EXPECT_EQ(ReadDword("Software\\Tarvik32", "ExtractDir"), 1u);
+    EXPECT_EQ(GetFileAttributesA(ResponseFile().c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST(HelpAndAbout, VersionBoxText) {
+    MainWindowFixture f;
+    f.Start();
+    SendMessageA(f.window->hwnd(), WM_COMMAND, MAKEWPARAM(2005, 0), 0);
+    ASSERT_EQ(f.steps.messages.size(), 1u);
+    EXPECT_EQ(f.steps.messages[0].text, "Tarvik32 Ver 0.3.4.14 \n作者　Tarvik32 開発チーム");
+    EXPECT_EQ(f.steps.messages[0].caption, "Tarvik32");
+    EXPECT_EQ(f.steps.messages[0].type, static_cast<UINT>(MB_OK));
+}

@@ -1,0 +1,155 @@
+#include "window_test_support.h"
+
+#include <commctrl.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include "job_command.h"
+#include "sjis_path.h"
+
+namespace testing_support {
+
+int ScriptedSteps::ShowMessageBox(HWND, const std::string& text, const std::string& caption, UINT type) {
+    messages.push_back({text, caption, type});
+    return IDOK;
+}
+
+tarvik::FileDialogAnswer ScriptedSteps::ShowFileDialog(HWND, const tarvik::FileDialogRequest& request) {
+    dialogRequests.push_back(request);
+    if (dialogAnswers.empty()) return {};
+    tarvik::FileDialogAnswer answer = dialogAnswers.front();
+    dialogAnswers.pop_front();
+    return answer;
+}
+
+void PumpMessages() {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
+
+std::string TextOf(HWND window) {
+    char text[4096] = {};
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+std::vector<std::string> ListItems(HWND listBox) {
+    std::vector<std::string> items;
+    const auto count = SendMessageA(listBox, LB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        std::string text(static_cast<std::size_t>(SendMessageA(listBox, LB_GETTEXTLEN, i, 0)), '\0');
+        SendMessageA(listBox, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()));
+        items.push_back(text);
+    }
+    return items;
+}
+
+bool IsEnabledControl(HWND window) { return IsWindowEnabled(window) != FALSE; }
+bool IsShownControl(HWND window) { return (GetWindowLongPtrA(window, GWL_STYLE) & WS_VISIBLE) != 0; }
+
+TempFolder::TempFolder() {
+    char base[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, base);
+    char name[MAX_PATH] = {};
+    GetTempFileNameA(base, "trv", 0, name);
+    DeleteFileA(name);
+    CreateDirectoryA(name, nullptr);
+    path_ = name;
+}
+
+TempFolder::~TempFolder() {
+    SetCurrentDirectoryA(tarvik::ExeFolder().c_str());
+    std::string command = path_ + '\0';
+    SHFILEOPSTRUCTA operation{};
+    operation.wFunc = FO_DELETE;
+    operation.pFrom = command.c_str();
+    operation.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
+    SHFileOperationA(&operation);
+}
+
+std::string TempFolder::File(const std::string& name, const std::string& content) const {
+    const std::string path = path_ + "\\" + name;
+    std::ofstream(path, std::ios::binary) << content;
+    return path;
+}
+
+void ResetProgramState() {
+    RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Tarvik32");
+    RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Tarvik32");
+    RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\ArchiverDll\\Cab32");
+    RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\ArchiverDll\\Cab32");
+    DeleteFileA(ResponseFile().c_str());
+    RemoveDirectoryA(ResponseFile().c_str());
+    SetCurrentDirectoryA(tarvik::ExeFolder().c_str());
+}
+
+std::string ResponseFile() { return tarvik::ResponseFilePath(tarvik::ExeFolder()); }
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream content;
+    content << file.rdbuf();
+    return content.str();
+}
+
+MainWindowFixture::MainWindowFixture(FakeVariant variant, bool withLibrary) {
+    ResetProgramState();
+    if (withLibrary) {
+        fake = std::make_unique<FakeCab32>(variant);
+        // Only a file that starts like a cabinet passes the library's check.
+        fake->script().checkAnswer = fake_cab32::kCheckCabinetFile;
+    } else {
+        UseNoLibrary();
+    }
+    outbuffer = std::make_unique<tarvik::TfrmOutbuffer>(GetModuleHandleA(nullptr));
+}
+
+MainWindowFixture::~MainWindowFixture() {
+    window.reset();
+    outbuffer.reset();
+    PumpMessages();
+    ResetProgramState();
+    fake.reset();
+    ResetLibrarySearch();
+}
+
+void MainWindowFixture::Start(const std::string& commandLine) {
+    tarvik::TfrmCabMain::Options options;
+    options.instance = GetModuleHandleA(nullptr);
+    options.steps = &steps;
+    options.outbuffer = outbuffer.get();
+    options.commandLine = commandLine;
+    window = std::make_unique<tarvik::TfrmCabMain>(options);
+    window->Create(nullptr);
+    outbuffer->Create(window->hwnd());
+    window->Show();
+    PumpMessages();
+}
+
+void MainWindowFixture::SelectOperation(const char* item) {
+    SendMessageA(window->cobPara1, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(item));
+    SendMessageA(window->hwnd(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(window->cobPara1), CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(window->cobPara1));
+}
+
+void MainWindowFixture::SelectCompression(const char* item) {
+    SendMessageA(window->cobType, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(item));
+    SendMessageA(window->hwnd(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(window->cobType), CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(window->cobType));
+}
+
+void MainWindowFixture::SetCheck(HWND checkBox, bool checked) {
+    if ((SendMessageA(checkBox, BM_GETCHECK, 0, 0) == BST_CHECKED) != checked) {
+        // A click as the user makes it.
+        SendMessageA(checkBox, BM_CLICK, 0, 0);
+    }
+}
+
+void MainWindowFixture::SetArchivePath(const std::string& path) { SetWindowTextA(window->edtCab, path.c_str()); }
+
+}  // namespace testing_support

@@ -1,0 +1,85 @@
+// In-process window tests: the real main window and result window, with the
+// modal steps answered by a script and the archiver library replaced by the
+// test double.
+#pragma once
+
+#include <windows.h>
+
+#include <deque>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "fake_cab32_control.h"
+#include "main_window.h"
+#include "outbuffer.h"
+
+namespace testing_support {
+
+struct ShownMessage {
+    std::string text;
+    std::string caption;
+    UINT type = 0;
+};
+
+class ScriptedSteps : public tarvik::MainWindowSteps {
+public:
+    int ShowMessageBox(HWND, const std::string& text, const std::string& caption, UINT type) override;
+    void ShowResultWindow() override { ++resultWindowShown; }
+    void ShowFolderChooser() override { ++folderChooserShown; }
+    tarvik::FileDialogAnswer ShowFileDialog(HWND, const tarvik::FileDialogRequest& request) override;
+
+    std::vector<ShownMessage> messages;
+    int resultWindowShown = 0;
+    int folderChooserShown = 0;
+    std::vector<tarvik::FileDialogRequest> dialogRequests;
+    std::deque<tarvik::FileDialogAnswer> dialogAnswers;  // cancelled when empty
+};
+
+// Dispatches every waiting message of this thread.
+void PumpMessages();
+
+std::string TextOf(HWND window);
+std::vector<std::string> ListItems(HWND listBox);
+bool IsEnabledControl(HWND window);
+bool IsShownControl(HWND window);
+
+// A folder for one test's files, removed with everything in it afterwards.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    const std::string& path() const { return path_; }
+    std::string File(const std::string& name, const std::string& content = "x") const;
+
+private:
+    std::string path_;
+};
+
+// Removes the program's two registry keys and the response file, so each
+// test starts from a clean machine.
+void ResetProgramState();
+
+// The response file beside the test program.
+std::string ResponseFile();
+std::string ReadFile(const std::string& path);
+
+class MainWindowFixture {
+public:
+    explicit MainWindowFixture(FakeVariant variant = FakeVariant::Full, bool withLibrary = true);
+    ~MainWindowFixture();
+
+    // Creates the windows and runs the activation step.
+    void Start(const std::string& commandLine = "Tarvik32.exe");
+    void SelectOperation(const char* item);
+    void SelectCompression(const char* item);
+    void SetCheck(HWND checkBox, bool checked);
+    void SetArchivePath(const std::string& path);
+
+    std::unique_ptr<FakeCab32> fake;
+    ScriptedSteps steps;
+    std::unique_ptr<tarvik::TfrmOutbuffer> outbuffer;
+    std::unique_ptr<tarvik::TfrmCabMain> window;
+};
+
+}  // namespace testing_support
