@@ -2,8 +2,11 @@
 
 #include <windows.h>
 
+#include <span>
+
 #include "cab_checksum.h"
-#include "cab_layout.h"
+#include "cabinet_content.h"
+#include "input_reader.h"
 #include "sjis_path.h"
 #include "win_file.h"
 
@@ -12,6 +15,7 @@ namespace {
 
 constexpr std::size_t kMaxFiles = 0xFFFF;
 constexpr std::size_t kMaxNameBytes = 255;
+// A folder counts its data blocks in 16 bits.
 constexpr std::uint64_t kMaxFolderBytes = std::uint64_t{0xFFFF} * kFrameSize;
 constexpr std::uint16_t kAttributeMask = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
                                          FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
@@ -22,6 +26,8 @@ WriteResult Failure(WriteError error, std::string path = {}) {
     result.failedPath = std::move(path);
     return result;
 }
+
+bool Failed(const WriteResult& result) { return result.error != WriteError::None; }
 
 WriteResult CheckRequest(const std::vector<WriterInputFile>& files, const WriterOptions& options) {
     if (files.size() > kMaxFiles) return Failure(WriteError::TooManyFiles);
@@ -34,112 +40,197 @@ WriteResult CheckRequest(const std::vector<WriterInputFile>& files, const Writer
     return {};
 }
 
-// Sizes every source and gives each its place in the folder.
-WriteResult MeasureSources(const std::vector<WriterInputFile>& files, std::vector<FileRecord>& records) {
-    std::uint64_t offset = 0;
+// Sizes every source; a file must fit in one folder.
+WriteResult MeasureSources(const std::vector<WriterInputFile>& files, std::vector<FileRecord>& records,
+                           std::uint64_t& total) {
+    total = 0;
     for (const WriterInputFile& file : files) {
         WinFile source = WinFile::OpenForReading(file.sourcePath);
         std::uint64_t size = 0;
         if (!source.IsOpen() || !source.Size(size)) return Failure(WriteError::SourceUnreadable, file.sourcePath);
-        if (size > 0xFFFFFFFFull) return Failure(WriteError::SourceTooLarge, file.sourcePath);
-        if (offset + size > kMaxFolderBytes) return Failure(WriteError::InputTooLarge, file.sourcePath);
-        records.push_back({file.storedName, static_cast<std::uint32_t>(size), static_cast<std::uint32_t>(offset),
-                           file.dosDate, file.dosTime, static_cast<std::uint16_t>(file.attributes & kAttributeMask)});
-        offset += size;
+        if (size > kMaxFolderBytes) return Failure(WriteError::SourceTooLarge, file.sourcePath);
+        FileRecord record;
+        record.name = file.storedName;
+        record.size = static_cast<std::uint32_t>(size);
+        record.dosDate = file.dosDate;
+        record.dosTime = file.dosTime;
+        record.attributes = static_cast<std::uint16_t>(file.attributes & kAttributeMask);
+        records.push_back(record);
+        total += size;
     }
     return {};
 }
-
-// Compresses the concatenated sources frame by frame into the scratch file.
-class FolderCompressor {
-public:
-    FolderCompressor(FrameEncoder& encoder, WinFile& scratch, const WriterOptions& options, std::uint64_t total)
-        : encoder_(encoder), scratch_(scratch), options_(options), total_(total) {
-        frame_.reserve(kFrameSize);
-    }
-
-    WriteResult AddSource(const WriterInputFile& file, std::uint32_t size) {
-        if (size == 0) return {};
-        WinFile source = WinFile::OpenForReading(file.sourcePath);
-        if (!source.IsOpen()) return Failure(WriteError::SourceUnreadable, file.sourcePath);
-        std::uint32_t left = size;
-        while (left > 0) {
-            const auto room = static_cast<std::uint32_t>(kFrameSize - frame_.size());
-            const std::uint32_t want = left < room ? left : room;
-            const std::size_t at = frame_.size();
-            frame_.resize(at + want);
-            std::uint32_t got = 0;
-            if (!source.Read(frame_.data() + at, want, got)) return Failure(WriteError::SourceUnreadable, file.sourcePath);
-            if (got != want) return Failure(WriteError::SourceChanged, file.sourcePath);
-            left -= want;
-            if (frame_.size() == kFrameSize) {
-                if (WriteResult r = FlushFrame(); r.error != WriteError::None) return r;
-            }
-        }
-        std::uint64_t sizeNow = 0;
-        if (!source.Size(sizeNow) || sizeNow != size) return Failure(WriteError::SourceChanged, file.sourcePath);
-        return {};
-    }
-
-    WriteResult Finish() { return frame_.empty() ? WriteResult{} : FlushFrame(); }
-    const std::vector<BlockRecord>& Blocks() const { return blocks_; }
-
-private:
-    WriteResult FlushFrame() {
-        if (!encoder_.Encode(frame_, packed_)) return Failure(WriteError::CompressorFailed);
-        if (!scratch_.Write(packed_.data(), static_cast<std::uint32_t>(packed_.size())))
-            return Failure(WriteError::ScratchFailed);
-        blocks_.push_back({static_cast<std::uint32_t>(packed_.size()), static_cast<std::uint16_t>(frame_.size())});
-        done_ += frame_.size();
-        frame_.clear();
-        if (options_.progress && !options_.progress(done_, total_)) return Failure(WriteError::Cancelled);
-        return {};
-    }
-
-    FrameEncoder& encoder_;
-    WinFile& scratch_;
-    const WriterOptions& options_;
-    std::uint64_t total_;
-    std::uint64_t done_ = 0;
-    std::vector<std::uint8_t> frame_;
-    std::vector<std::uint8_t> packed_;
-    std::vector<BlockRecord> blocks_;
-};
-
-std::string CabinetPath(const WriterOptions& options, int number) {
-    return options.volumeSizeBytes == 0 ? options.cabinetPath : options.volumePath(number);
-}
-
-// The compressed blocks waiting in the scratch file.
-struct Spool {
-    WinFile& scratch;
-    const std::vector<BlockRecord>& blocks;
-    std::vector<std::uint64_t> offsets;
-};
 
 void AppendLe(std::vector<std::uint8_t>& out, std::uint32_t value, int bytes) {
     for (int i = 0; i < bytes; ++i) out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
 }
 
-// Writes one cabinet: its header, then each data piece with its CFDATA header.
-WriteResult WriteOneCabinet(const std::string& path, const std::vector<std::uint8_t>& header,
-                            const CabinetPlan& plan, Spool& spool) {
+// Compresses the folders and fills the cabinets one after another. A
+// volume that fills up inside a folder ends in the middle of a data block;
+// the files that block touches are listed in both volumes as continued,
+// and their folder ends with the last of them, as readers expect: the
+// continued folder of a volume holds only files carried over from the
+// volume before.
+class CabinetSetWriter {
+public:
+    CabinetSetWriter(const std::vector<WriterInputFile>& sources, std::vector<FileRecord>& records,
+                     const WriterOptions& options, WinFile& scratch, std::uint64_t total)
+        : records_(records),
+          options_(options),
+          scratch_(scratch),
+          reader_(sources, records, kMaxFolderBytes),
+          listedIn_(records.size(), 0),
+          total_(total),
+          compressionType_(FolderCompressionType(options.compression, options.lzxWindowBits)) {}
+
+    WriteResult Run();
+    std::vector<std::string>& Written() { return written_; }
+    std::uint64_t WrittenBytes() const { return writtenBytes_; }
+
+private:
+    WriteResult HandleFrame(const Frame& frame);
+    WriteResult Place(std::span<const std::uint8_t> block, std::uint16_t uncompressed, FileRange touched);
+    WriteResult Cut(std::uint32_t first, std::uint32_t last);
+    WriteResult MoveFolderToNextCabinet(FileRange touched);
+    WriteResult AddPiece(std::span<const std::uint8_t> bytes, std::uint16_t uncompressed);
+    WriteResult CloseCabinet(bool more);
+    void ListNewFiles(FileRange touched);
+    std::uint64_t NewEntryBytes(FileRange touched) const;
+    std::uint64_t ReserveForNextBlock() const;
+    std::string CabinetPath(int number) const;
+    CabinetNames NamesFor(bool more) const;
+
+    std::vector<FileRecord>& records_;
+    const WriterOptions& options_;
+    WinFile& scratch_;
+    InputReader reader_;
+    std::unique_ptr<FrameEncoder> encoder_;
+    std::vector<std::uint8_t> packed_;
+    CabinetContent cabinet_;
+    int number_ = 1;
+    std::uint64_t scratchEnd_ = 0;
+    std::vector<int> listedIn_;  // the cabinet number that lists each file last
+    bool folderIsContinuation_ = false;
+    std::uint32_t folderFirstFile_ = 0;
+    std::uint64_t total_;
+    std::uint64_t done_ = 0;
+    std::uint16_t compressionType_;
+    std::vector<std::string> written_;
+    std::uint64_t writtenBytes_ = 0;
+};
+
+WriteResult CabinetSetWriter::Run() {
+    Frame frame;
+    for (;;) {
+        bool finished = false;
+        if (WriteResult r = reader_.Next(frame, finished); Failed(r)) return r;
+        if (finished) break;
+        if (WriteResult r = HandleFrame(frame); Failed(r)) return r;
+    }
+    return CloseCabinet(false);
+}
+
+WriteResult CabinetSetWriter::HandleFrame(const Frame& frame) {
+    if (frame.startsFolder) {
+        encoder_ = MakeFrameEncoder(options_.compression, options_.lzxWindowBits, options_.mszipLevel);
+        if (!encoder_) return Failure(WriteError::BadSettings);
+        cabinet_.AddFolder(compressionType_);
+        folderIsContinuation_ = false;
+        folderFirstFile_ = frame.files.first;
+    }
+    if (frame.data.empty()) {
+        if (!frame.files.empty) ListNewFiles(frame.files);  // empty files only
+        return {};
+    }
+    if (!encoder_->Encode(frame.data, packed_)) return Failure(WriteError::CompressorFailed);
+    if (WriteResult r = Place(packed_, static_cast<std::uint16_t>(frame.data.size()), frame.files); Failed(r))
+        return r;
+    done_ += frame.data.size();
+    if (options_.progress && !options_.progress(done_, total_)) return Failure(WriteError::Cancelled);
+    return {};
+}
+
+// Places one compressed block, cutting it at the end of each volume it fills.
+WriteResult CabinetSetWriter::Place(std::span<const std::uint8_t> block, std::uint16_t uncompressed,
+                                    FileRange touched) {
+    const std::uint64_t limit = options_.volumeSizeBytes;
+    for (;;) {
+        const std::uint64_t fixed =
+            cabinet_.HeaderSize(NamesFor(true), NewEntryBytes(touched)) + cabinet_.DataSize() + kDataHeaderSize;
+        if (limit == 0 || fixed + block.size() + ReserveForNextBlock() <= limit) {
+            ListNewFiles(touched);
+            return AddPiece(block, uncompressed);
+        }
+        const std::uint64_t room = fixed < limit ? limit - fixed : 0;
+        const std::uint64_t take = std::min<std::uint64_t>(room, block.size() - 1);
+        if (take == 0) {
+            if (cabinet_.LastFolderHasData() || folderIsContinuation_ || cabinet_.FolderCount() < 2)
+                return Failure(WriteError::VolumeTooSmall);
+            if (WriteResult r = MoveFolderToNextCabinet(touched); Failed(r)) return r;
+            continue;
+        }
+        ListNewFiles(touched);
+        if (WriteResult r = AddPiece(block.first(take), 0); Failed(r)) return r;
+        block = block.subspan(take);
+        if (WriteResult r = Cut(folderIsContinuation_ ? folderFirstFile_ : touched.first, touched.last); Failed(r))
+            return r;
+    }
+}
+
+// Closes the volume inside the current folder: files [first, last] go on
+// in the next volume, where the folder ends with them.
+WriteResult CabinetSetWriter::Cut(std::uint32_t first, std::uint32_t last) {
+    cabinet_.MarkContinuedToNext(first, last);
+    reader_.EndFolderAfter(last);
+    if (WriteResult r = CloseCabinet(true); Failed(r)) return r;
+    cabinet_.AddFolder(compressionType_);
+    for (std::uint32_t file = first; file <= last; ++file) {
+        cabinet_.ListFile(file, kContinuedFromPrevious, records_[file].name);
+        listedIn_[file] = number_;
+    }
+    folderIsContinuation_ = true;
+    folderFirstFile_ = first;
+    return {};
+}
+
+// A folder whose first block does not fit starts in the next volume instead.
+WriteResult CabinetSetWriter::MoveFolderToNextCabinet(FileRange touched) {
+    cabinet_.RemoveLastFolder();
+    if (WriteResult r = CloseCabinet(true); Failed(r)) return r;
+    cabinet_.AddFolder(compressionType_);
+    folderFirstFile_ = touched.first;
+    return {};
+}
+
+WriteResult CabinetSetWriter::AddPiece(std::span<const std::uint8_t> bytes, std::uint16_t uncompressed) {
+    const auto length = static_cast<std::uint32_t>(bytes.size());
+    if (!scratch_.Seek(scratchEnd_) || !scratch_.Write(bytes.data(), length)) return Failure(WriteError::ScratchFailed);
+    cabinet_.AddPiece({scratchEnd_, length, uncompressed});
+    scratchEnd_ += length;
+    return {};
+}
+
+// Writes the current cabinet file and starts the next one empty.
+WriteResult CabinetSetWriter::CloseCabinet(bool more) {
+    const CabinetNames names = NamesFor(more);
+    const std::string path = CabinetPath(number_);
+    const std::vector<std::uint8_t> header =
+        cabinet_.BuildHeader(records_, names, options_.setId, static_cast<std::uint16_t>(number_ - 1));
+    if (header.size() + cabinet_.DataSize() > 0xFFFFFFFFull) return Failure(WriteError::InputTooLarge);
     WinFile out = WinFile::CreateNew(path);
     if (!out.IsOpen())
         return Failure(GetLastError() == ERROR_FILE_EXISTS ? WriteError::OutputExists : WriteError::OutputFailed, path);
+    written_.push_back(path);
     std::vector<std::uint8_t> buffer(header);
     std::vector<std::uint8_t> piece;
-    for (const DataPiece& part : plan.pieces) {
+    for (const DataPiece& part : cabinet_.Pieces()) {
         piece.resize(part.length);
         std::uint32_t got = 0;
-        if (!spool.scratch.Seek(spool.offsets[part.block] + part.from) ||
-            !spool.scratch.Read(piece.data(), part.length, got) || got != part.length)
+        if (!scratch_.Seek(part.scratchOffset) || !scratch_.Read(piece.data(), part.length, got) || got != part.length)
             return Failure(WriteError::ScratchFailed);
-        const auto uncompressed =
-            static_cast<std::uint16_t>(part.completesBlock ? spool.blocks[part.block].uncompressedSize : 0);
-        AppendLe(buffer, DataBlockChecksum(piece, uncompressed), 4);
+        AppendLe(buffer, DataBlockChecksum(piece, part.uncompressedSize), 4);
         AppendLe(buffer, part.length, 2);
-        AppendLe(buffer, uncompressed, 2);
+        AppendLe(buffer, part.uncompressedSize, 2);
         buffer.insert(buffer.end(), piece.begin(), piece.end());
         if (buffer.size() >= (1u << 20)) {
             if (!out.Write(buffer.data(), static_cast<std::uint32_t>(buffer.size())))
@@ -149,72 +240,72 @@ WriteResult WriteOneCabinet(const std::string& path, const std::vector<std::uint
     }
     if (!out.Write(buffer.data(), static_cast<std::uint32_t>(buffer.size())))
         return Failure(WriteError::OutputFailed, path);
+    writtenBytes_ += header.size() + cabinet_.DataSize();
+    cabinet_ = CabinetContent();
+    scratchEnd_ = 0;
+    ++number_;
     return {};
 }
 
-WriteResult WriteAllCabinets(const std::vector<CabinetPlan>& plans, const std::vector<FileRecord>& records,
-                             const WriterOptions& options, Spool& spool) {
-    WriteResult result;
-    const int count = static_cast<int>(plans.size());
-    for (int k = 0; k < count; ++k) {
-        HeaderFields fields;
-        fields.setId = options.setId;
-        fields.cabinetIndex = static_cast<std::uint16_t>(k);
-        fields.compressionType = FolderCompressionType(options.compression, options.lzxWindowBits);
-        fields.hasPrevious = k > 0;
-        fields.hasNext = k + 1 < count;
-        if (fields.hasPrevious) fields.previousName = std::string(FileNamePart(CabinetPath(options, k)));
-        if (fields.hasNext) fields.nextName = std::string(FileNamePart(CabinetPath(options, k + 2)));
-        const std::vector<std::uint8_t> header = BuildHeader(plans[k], records, fields);
-        const std::string path = CabinetPath(options, k + 1);
-        WriteResult one = WriteOneCabinet(path, header, plans[k], spool);
-        if (one.error != WriteError::None) {
-            if (one.error != WriteError::OutputExists) result.cabinets.push_back(path);
-            one.cabinets = std::move(result.cabinets);
-            return one;
-        }
-        result.cabinets.push_back(path);
-        result.cabinetBytes += CabinetSize(plans[k], header.size());
+void CabinetSetWriter::ListNewFiles(FileRange touched) {
+    if (touched.empty) return;
+    const auto folder = static_cast<std::uint16_t>(cabinet_.FolderCount() - 1);
+    for (std::uint32_t file = touched.first; file <= touched.last; ++file) {
+        if (listedIn_[file] == number_) continue;
+        cabinet_.ListFile(file, folder, records_[file].name);
+        listedIn_[file] = number_;
     }
-    return result;
 }
 
-WriteResult CompressFolder(const std::vector<WriterInputFile>& files, const std::vector<FileRecord>& records,
-                           FolderCompressor& compressor) {
-    for (std::size_t i = 0; i < files.size(); ++i)
-        if (WriteResult r = compressor.AddSource(files[i], records[i].size); r.error != WriteError::None) return r;
-    return compressor.Finish();
+std::uint64_t CabinetSetWriter::NewEntryBytes(FileRange touched) const {
+    std::uint64_t bytes = 0;
+    if (touched.empty) return 0;
+    for (std::uint32_t file = touched.first; file <= touched.last; ++file)
+        if (listedIn_[file] != number_) bytes += FileEntrySize(records_[file].name);
+    return bytes;
+}
+
+// Room a whole block must leave so that the folder's next block can still
+// start in this volume with its new file entries and at least one byte.
+std::uint64_t CabinetSetWriter::ReserveForNextBlock() const {
+    if (!reader_.FolderContinues()) return 0;
+    return kDataHeaderSize + 1 + reader_.NextFrameNewEntryBytes();
+}
+
+std::string CabinetSetWriter::CabinetPath(int number) const {
+    return options_.volumeSizeBytes == 0 ? options_.cabinetPath : options_.volumePath(number);
+}
+
+// The names written in the current cabinet; while it is being filled the
+// next name is counted too, as the volume may yet need it.
+CabinetNames CabinetSetWriter::NamesFor(bool more) const {
+    CabinetNames names;
+    if (options_.volumeSizeBytes == 0) return names;
+    if (number_ > 1) names.previous = std::string(FileNamePart(CabinetPath(number_ - 1)));
+    if (more) names.next = std::string(FileNamePart(CabinetPath(number_ + 1)));
+    return names;
 }
 
 }  // namespace
 
 WriteResult WriteCabinet(const std::vector<WriterInputFile>& files, const WriterOptions& options) {
-    if (WriteResult r = CheckRequest(files, options); r.error != WriteError::None) return r;
-    std::unique_ptr<FrameEncoder> encoder =
-        MakeFrameEncoder(options.compression, options.lzxWindowBits, options.mszipLevel);
-    if (!encoder) return Failure(WriteError::BadSettings);
+    if (WriteResult r = CheckRequest(files, options); Failed(r)) return r;
+    if (!MakeFrameEncoder(options.compression, options.lzxWindowBits, options.mszipLevel))
+        return Failure(WriteError::BadSettings);
     std::vector<FileRecord> records;
-    if (WriteResult r = MeasureSources(files, records); r.error != WriteError::None) return r;
+    std::uint64_t total = 0;
+    if (WriteResult r = MeasureSources(files, records, total); Failed(r)) return r;
     WinFile scratch = WinFile::CreateScratch();
     if (!scratch.IsOpen()) return Failure(WriteError::ScratchFailed);
 
-    const std::uint64_t total = records.empty() ? 0 : std::uint64_t{records.back().folderOffset} + records.back().size;
-    FolderCompressor compressor(*encoder, scratch, options, total);
-    if (WriteResult r = CompressFolder(files, records, compressor); r.error != WriteError::None) return r;
-
-    const std::vector<BlockRecord>& blocks = compressor.Blocks();
-    LayoutInput layout{&records, &blocks, options.volumeSizeBytes,
-                       [&](int number) { return std::string(FileNamePart(CabinetPath(options, number))); }};
-    const std::vector<CabinetPlan> plans = PlanCabinets(layout);
-    if (plans.empty()) return Failure(WriteError::VolumeTooSmall);
-
-    Spool spool{scratch, blocks, {0}};
-    for (const BlockRecord& block : blocks) spool.offsets.push_back(spool.offsets.back() + block.compressedSize);
-    WriteResult result = WriteAllCabinets(plans, records, options, spool);
-    if (result.error != WriteError::None) {
-        for (const std::string& path : result.cabinets) DeleteFileA(path.c_str());
-        result.cabinets.clear();
+    CabinetSetWriter writer(files, records, options, scratch, total);
+    WriteResult result = writer.Run();
+    if (Failed(result)) {
+        for (const std::string& path : writer.Written()) DeleteFileA(path.c_str());
+        return result;
     }
+    result.cabinets = std::move(writer.Written());
+    result.cabinetBytes = writer.WrittenBytes();
     return result;
 }
 
