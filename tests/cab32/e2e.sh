@@ -1,0 +1,240 @@
+#!/usr/bin/env bash
+# End-to-end tests of cab32.dll under Wine, checked against cabextract and gcab.
+# Usage: e2e.sh SUITE WINE_RUN DRIVER_EXE CAB32_DLL WORK_DIR
+# SUITE is one of: roundtrip refusals volumes selfextract
+set -u
+suite=$1 wine_run=$(realpath "$2") driver=$(realpath "$3") dll=$(realpath "$4") work=$(realpath -m "$5")
+
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+check() { local what=$1; shift; "$@" >/dev/null 2>&1 || fail "$what"; }
+
+winpath() { local p=${1//\//\\}; echo "Z:$p"; }
+DLL=$(winpath "$dll")
+
+# lib "COMMAND": runs Cab; sets RC and OUT (the output as UTF-8).
+lib() {
+  "$wine_run" "$driver" "$DLL" cab "$1" > lib-output.txt 2>/dev/null
+  RC=$?
+  OUT=$(iconv -f CP932 -t UTF-8 < lib-output.txt)
+}
+expect_rc() {
+  local want=$1 what=$2
+  [ "$RC" = "$want" ] || fail "$what: result $RC, expected $want; output: $OUT"
+}
+drv() { "$wine_run" "$driver" "$DLL" "$@" 2>/dev/null; }
+# Text in CP932, as the program writes its list files.
+sjis() { printf "$@" | iconv -f UTF-8 -t CP932; }
+
+rm -rf "$work" && mkdir -p "$work" && cd "$work" || exit 1
+
+make_sources() {
+  mkdir -p src/sub "src/blank dir" "src/ソフト表" full
+  seq 1 40000 | sed 's/$/ some text to compress/' > full/text.txt
+  head -c 300000 /dev/urandom > src/sub/random.bin
+  : > src/empty.txt
+  echo "blank" > "src/blank dir/a b.txt"
+  echo "sjis" > "src/ソフト表/表示.txt"
+  echo "so" > "src/ソ.txt"
+  touch -d "2001-02-03 04:05:06" full/text.txt
+  chmod a-w src/sub/random.bin
+}
+
+# A list file naming the sources: full paths, relative names, quoted names.
+write_list() {
+  {
+    printf '%s\r\n' "$(winpath "$work/full/text.txt")"
+    printf 'src\\sub\\random.bin\r\nsrc\\empty.txt\r\n"src\\blank dir\\a b.txt"\r\n'
+    printf 'src\\ソフト表\\表示.txt\r\nsrc\\ソ.txt\n'
+  } | iconv -f UTF-8 -t CP932 > list.txt
+}
+
+same_tree() { diff -r "$1" "$2" >/dev/null 2>&1; }
+
+suite_roundtrip() {
+  make_sources
+  write_list
+  local full_name=${work#/}
+  full_name=${full_name//\//\\}\\full\\text.txt
+  for mode in -mz -ms -ml15 -ml16 -ml17 -ml18 -ml19 -ml20 -ml21; do
+    local cab="t$mode.cab"
+    lib "-a $mode $cab @list.txt"; expect_rc 0 "create $mode"
+    check "cabextract -t $mode" cabextract -t "$cab"
+    check "gcab lists $mode" gcab -t "$cab"
+    check "CabCheckArchive $mode" drv check "$cab"
+    # The full path is stored without drive and leading "\".
+    drv members "$cab" | iconv -f CP932 -t UTF-8 | tr -d '\r' > members.txt
+    grep -qxF "$full_name" members.txt || fail "$mode: stored name of a full path"
+    grep -qxF 'src\ソフト表\表示.txt' members.txt || fail "$mode: Shift-JIS member name"
+    [ "$(wc -l < members.txt)" = 6 ] || fail "$mode: member count"
+    # cabextract and gcab extract what went in, byte for byte (ASCII names;
+    # cabextract splits Shift-JIS names at their 0x5C trail byte).
+    rm -rf ce gc && mkdir ce gc
+    cabextract -q -d ce "$cab" >/dev/null 2>&1
+    cmp -s ce/src/sub/random.bin src/sub/random.bin || fail "$mode: cabextract random.bin"
+    cmp -s "ce/src/blank dir/a b.txt" "src/blank dir/a b.txt" || fail "$mode: cabextract name with blank"
+    gcab -x -C gc "$cab" >/dev/null 2>&1
+    cmp -s gc/src/sub/random.bin src/sub/random.bin || fail "$mode: gcab random.bin"
+    # The library extracts everything back, names, dates and read-only flag.
+    rm -rf "out dir"
+    lib "-x $cab \"$(winpath "$work/out dir")\\\""; expect_rc 0 "extract $mode"
+    same_tree src "out dir/src" || fail "$mode: extracted tree differs"
+    lib "-t $cab"; expect_rc 0 "test $mode"
+  done
+  [ "$(stat -c %Y "out dir/${full_name//\\//}")" = "$(stat -c %Y full/text.txt)" ] || fail "date and time restored"
+  [ "$(stat -c %A "out dir/src/sub/random.bin")" = "-r--r--r--" ] || fail "read-only attribute restored"
+  lib "-l t-mz.cab"
+  echo "$OUT" | grep -q '合計 6 ファイル' || fail "listing total line: $OUT"
+  echo "$OUT" | grep -q '2001/02/03 04:05:06 MSZIP' || fail "listing date and method: $OUT"
+
+  # -j drops folders; "@list" picks members without regard to case.
+  sjis 'SRC\\SUB\\RANDOM.BIN\r\n"src\\blank dir\\A B.txt"\r\nsrc\\ソフト表\\表示.txt\r\n' > pick.txt
+  lib "-x -j t-mz.cab picked @pick.txt"; expect_rc 0 "selective extract"
+  [ "$(ls picked | sort | tr '\n' ' ')" = "a b.txt random.bin 表示.txt " ] || fail "selective -j: $(ls picked)"
+
+  # Empty folder: the current folder.
+  mkdir here && (cd here && "$wine_run" "$driver" "$DLL" cab "-x ../t-ms.cab " >/dev/null 2>&1)
+  same_tree src here/src || fail "extract into the current folder"
+
+  # Cabinets made by gcab list, test and extract through the library.
+  cp full/text.txt src/text.txt
+  (cd src && gcab -c -z ../g.cab text.txt sub/random.bin empty.txt "blank dir/a b.txt") >/dev/null 2>&1
+  lib "-l g.cab"; expect_rc 0 "list gcab cabinet"
+  echo "$OUT" | grep -q 'blank dir.a b.txt' || fail "gcab member with blank listed"
+  lib "-t g.cab"; expect_rc 0 "test gcab cabinet"
+  lib "-x g.cab gout"; expect_rc 0 "extract gcab cabinet"
+  for f in text.txt sub/random.bin empty.txt "blank dir/a b.txt"; do
+    cmp -s "gout/$f" "src/$f" || fail "gcab cabinet member $f"
+  done
+  [ "$(drv members g.cab | tr -d '\r' | wc -l)" = 4 ] || fail "gcab cabinet enumeration"
+
+  # Without a switch the library's registry defaults choose the compression.
+  local key='HKCU\Software\ArchiverDll\Cab32'
+  "$wine_run" reg delete "$key" /f >/dev/null 2>&1
+  lib "-a d1.cab full\\text.txt"; expect_rc 0 "default create"
+  echo "$OUT" | grep -q 'MSZIP' || fail "missing values mean MSZIP: $OUT"
+  "$wine_run" reg add "$key" /v CompressionMode /t REG_DWORD /d 1 /f >/dev/null 2>&1
+  "$wine_run" reg add "$key" /v LzxCompressLevel /t REG_DWORD /d 17 /f >/dev/null 2>&1
+  lib "-a d2.cab full\\text.txt"; expect_rc 0 "LZX default create"
+  echo "$OUT" | grep -q '無圧縮\|LZX (レベル 17)' || fail "CompressionMode 1 means LZX: $OUT"
+  "$wine_run" reg add "$key" /v CompressionMode /t REG_DWORD /d 2 /f >/dev/null 2>&1
+  lib "-a d3.cab full\\text.txt"; expect_rc 0 "other mode create"
+  echo "$OUT" | grep -q 'MSZIP' || fail "other CompressionMode means MSZIP: $OUT"
+  "$wine_run" reg delete "$key" /f >/dev/null 2>&1
+
+  # A cabinet of zero-byte members only.
+  lib "-a zero.cab src\\empty.txt"; expect_rc 0 "zero-byte cabinet"
+  check "cabextract zero-byte cabinet" cabextract -t zero.cab
+  lib "-x zero.cab zout"; expect_rc 0 "extract zero-byte cabinet"
+  [ -f zout/src/empty.txt ] && [ ! -s zout/src/empty.txt ] || fail "zero-byte member extracted"
+  chmod -R u+w src "out dir" here 2>/dev/null
+}
+
+suite_refusals() {
+  make_sources
+  write_list
+  lib "-a -mz good.cab @list.txt"; expect_rc 0 "create"
+  local sum; sum=$(md5sum < good.cab)
+
+  lib "-a -mz good.cab src\\text.txt"; expect_rc 3 "existing archive refused"
+  [ "$(md5sum < good.cab)" = "$sum" ] || fail "existing archive changed"
+  cp good.cab v01.cab
+  lib "-a -v:100 v.cab src\\text.txt"; expect_rc 3 "existing first volume refused"
+  lib "-a -mz new.cab src\\missing.txt"; expect_rc 6 "missing source"
+  [ -e new.cab ] && fail "cabinet left after a missing source"
+  lib "-a -mz new.cab @nolist.txt"; expect_rc 2 "unreadable list file"
+  lib "-q good.cab"; expect_rc 1 "unknown switch"
+  lib "-x absent.cab out"; expect_rc 4 "missing archive"
+
+  # Truncated and non-cabinet files: refused by every command, nothing written.
+  head -c 5000 good.cab > cut.cab
+  echo "just text, no cabinet at all" > text.cab
+  for bad in cut.cab text.cab; do
+    drv check "$bad" && fail "CabCheckArchive passes $bad"
+    lib "-x $bad badout"; expect_rc 5 "extract $bad"
+    lib "-t $bad"; expect_rc 5 "test $bad"
+    lib "-l $bad"; expect_rc 5 "list $bad"
+    [ -e badout ] && fail "$bad: target folder written"
+  done
+
+  # Damaged data: the tables still look sound (no decompression in the
+  # check), the test finds it, and extraction leaves no partial file.
+  cp good.cab damaged.cab
+  printf '\x55\xAA\x55\xAA\x55\xAA\x55\xAA' | dd of=damaged.cab bs=1 seek=120000 conv=notrunc 2>/dev/null
+  check "CabCheckArchive passes damaged data" drv check damaged.cab
+  lib "-t damaged.cab"; expect_rc 8 "test damaged data"
+  lib "-x damaged.cab dmg"; expect_rc 8 "extract damaged data"
+  [ -n "$(find dmg -name 'c32*.tmp' 2>/dev/null)" ] && fail "temporary file left"
+  if [ -e dmg/src/sub/random.bin ]; then cmp -s dmg/src/sub/random.bin src/sub/random.bin || fail "partial file"; fi
+
+  # Names that would leave the folder are refused; the sound one comes out.
+  drv craft evil.cab 'ok.txt' '..\escape1.txt' '\escape2.txt' 'C:\escape3.txt' 'sub\..\..\escape4.txt' '...\escape5.txt'
+  mkdir -p jail/inner
+  lib "-x evil.cab $(winpath "$work/jail/inner")"; expect_rc 9 "unsafe names"
+  [ "$(cat jail/inner/ok.txt 2>/dev/null)" = "ok.txt" ] || fail "sound member next to unsafe ones"
+  for n in 1 2 3 4 5; do
+    [ -n "$(find "$work" / -maxdepth 2 -name "escape$n.txt" 2>/dev/null)" ] && fail "escape$n.txt written"
+  done
+  for n in 1 2 3 4 5; do echo "$OUT" | grep -q "escape$n.txt" || fail "refusal of escape$n.txt reported"; done
+  chmod -R u+w src 2>/dev/null
+}
+
+suite_volumes() {
+  mkdir -p src
+  head -c 500000 /dev/urandom > src/r1.bin
+  seq 1 30000 > src/n.txt
+  head -c 200000 /dev/urandom > src/r2.bin
+  printf 'src\\r1.bin\r\nsrc\\n.txt\r\nsrc\\r2.bin\r\n' > list.txt
+  for mode in -mz -ms -ml21; do
+    rm -f a*.cab
+    lib "-a $mode -v:200 a.cab @list.txt"; expect_rc 0 "create volumes $mode"
+    [ -e a01.cab ] && [ -e a02.cab ] && [ -e a03.cab ] || fail "$mode: volumes a01, a02, a03: $(ls a*.cab)"
+    [ -e a.cab ] && fail "$mode: unnumbered cabinet written"
+    for v in a0*.cab; do [ "$(stat -c %s "$v")" -le 204800 ] || fail "$mode: $v larger than 200 KB"; done
+    check "$mode: CabCheckArchive a01" drv check a01.cab
+    check "$mode: cabextract -t set" cabextract -t a01.cab
+    rm -rf ce && mkdir ce && cabextract -q -d ce a01.cab >/dev/null 2>&1
+    same_tree src ce/src || fail "$mode: cabextract extracts the set"
+    rm -rf kx && lib "-x -k a01.cab kx"; expect_rc 0 "$mode: extract set"
+    same_tree src kx/src || fail "$mode: library extracts the set"
+    lib "-t a01.cab"; expect_rc 0 "$mode: test set"
+  done
+  # Without -k a member that goes on in the next volume is left out.
+  rm -rf nk && lib "-x a01.cab nk"; expect_rc 11 "member continued without -k"
+  [ -e nk/src/r1.bin ] && fail "continued member written without -k"
+  # A missing volume is reported by name, and no partial file remains.
+  mv a02.cab a02.away
+  rm -rf mv && lib "-x -k a01.cab mv"; expect_rc 4 "missing volume"
+  echo "$OUT" | grep -q 'a02.cab' || fail "missing volume named: $OUT"
+  [ -e mv/src/r1.bin ] && fail "partial member from a broken set"
+  [ -n "$(find mv -name 'c32*.tmp' 2>/dev/null)" ] && fail "temporary file left"
+  mv a02.away a02.cab
+}
+
+suite_selfextract() {
+  mkdir -p src/sub "out dir"
+  head -c 100000 /dev/urandom > src/sub/r.bin
+  echo "hello" > "src/a b.txt"
+  sjis 'src\\sub\\r.bin\r\n"src\\a b.txt"\r\n' > list.txt
+  lib "-a -mz my.cab @list.txt"; expect_rc 0 "create"
+  # The program passes the folder unquoted, blanks and all.
+  lib "-f my.cab $(winpath "$work/out dir")\\"; expect_rc 0 "self-extractor"
+  [ -f "out dir/my.exe" ] || fail "my.exe written into the chosen folder"
+  check "cabextract reads the appended cabinet" cabextract -t "out dir/my.exe"
+  "$wine_run" "out dir/my.exe" -d "$(winpath "$work/sfx out")" >/dev/null 2>&1 || fail "my.exe -d exit code"
+  same_tree src "sfx out/src" || fail "self-extracted files differ"
+  # Empty folder: beside the cabinet.
+  lib "-f my.cab "; expect_rc 0 "self-extractor beside the cabinet"
+  [ -f my.exe ] || fail "my.exe beside the cabinet"
+  lib "-f absent.cab out"; expect_rc 4 "self-extractor of a missing cabinet"
+}
+
+case $suite in
+  roundtrip|refusals|volumes|selfextract) "suite_$suite" ;;
+  *) echo "unknown suite $suite"; exit 2 ;;
+esac
+if [ "$failures" -gt 0 ]; then
+  echo "$failures failure(s)"
+  exit 1
+fi
+echo "all passed"
