@@ -31,14 +31,10 @@ HWND CreateApplicationWindow(HINSTANCE instance) {
                            0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
 }
 
-// Menu shortcuts are served before the focused control sees the key.
 void RunMessageLoop(tarvik::TfrmCabMain& mainWindow) {
     MSG message;
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-        const HWND main = mainWindow.hwnd();
-        const bool forMain = main && (message.hwnd == main || IsChild(main, message.hwnd));
-        if (forMain && TranslateAcceleratorA(main, mainWindow.accelerators(), &message)) continue;
-        if (forMain && IsDialogMessageA(main, &message)) continue;
+        if (mainWindow.PreTranslateMessage(message)) continue;
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }

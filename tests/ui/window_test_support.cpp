@@ -32,6 +32,21 @@ void PumpMessages() {
     }
 }
 
+void PressKey(tarvik::TfrmCabMain& window, HWND control, UINT virtualKey, bool controlDown) {
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = controlDown ? 0x80 : 0;
+    SetKeyboardState(keys);
+    MSG message{control, WM_KEYDOWN, virtualKey, 1, 0, {}};
+    if (!window.PreTranslateMessage(message)) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    keys[VK_CONTROL] = 0;
+    SetKeyboardState(keys);
+    PumpMessages();
+}
+
 std::string TextOf(HWND window) {
     char text[4096] = {};
     GetWindowTextA(window, text, sizeof text);

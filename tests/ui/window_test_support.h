@@ -28,6 +28,15 @@ public:
     void ShowResultWindow() override { ++resultWindowShown; }
     void ShowFolderChooser() override { ++folderChooserShown; }
     tarvik::FileDialogAnswer ShowFileDialog(HWND, const tarvik::FileDialogRequest& request) override;
+    void ShowHelp(HWND, const std::string& helpFile, UINT command, ULONG_PTR data) override {
+        helpRequests.push_back({helpFile, command, data});
+    }
+    struct HelpRequest {
+        std::string file;
+        UINT command;
+        ULONG_PTR data;
+    };
+    std::vector<HelpRequest> helpRequests;
 
     std::vector<ShownMessage> messages;
     int resultWindowShown = 0;
@@ -38,6 +47,8 @@ public:
 
 // Dispatches every waiting message of this thread.
 void PumpMessages();
+// Sends a key press to a control through the program's message loop steps.
+void PressKey(tarvik::TfrmCabMain& window, HWND control, UINT virtualKey, bool controlDown);
 
 std::string TextOf(HWND window);
 std::vector<std::string> ListItems(HWND listBox);

@@ -96,6 +96,13 @@ void TfrmCabMain::Show() {
     PostMessageA(window_, kFirstActivation, 0, 0);
 }
 
+bool TfrmCabMain::PreTranslateMessage(MSG& message) {
+    if (!window_ || (message.hwnd != window_ && !IsChild(window_, message.hwnd))) return false;
+    // Menu shortcuts are served before the focused control sees the key.
+    if (TranslateAcceleratorA(window_, accelerators_, &message)) return true;
+    return IsDialogMessageA(window_, &message) != FALSE;
+}
+
 void TfrmCabMain::CreateMenuBar() {
     menu_ = CreateMenu();
     for (int id : kMenuPictureIds) {
@@ -239,7 +246,7 @@ void TfrmCabMain::munExitClick() { PostMessageA(window_, WM_CLOSE, 0, 0); }
 
 void TfrmCabMain::Help(UINT command, ULONG_PTR data) {
     if (helpFile_.empty()) return;
-    WinHelpA(window_, helpFile_.c_str(), command, data);
+    options_.steps->ShowHelp(window_, helpFile_, command, data);
 }
 
 void TfrmCabMain::Contents1Click() { Help(HELP_CONTEXT, 1); }

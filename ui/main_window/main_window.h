@@ -40,9 +40,9 @@ public:
     bool Create(HWND applicationWindow);
     // Shows the window; the activation step runs once, from the message loop.
     void Show();
-    // The window's accelerators: the menu shortcuts, served before the
-    // focused control sees the key.
-    HACCEL accelerators() const { return accelerators_; }
+    // Handles a message of the loop for this window: menu shortcuts first,
+    // then dialog keys (Tab, Enter). True when the message was consumed.
+    bool PreTranslateMessage(MSG& message);
     HWND hwnd() const { return window_; }
     const std::string& helpFile() const { return helpFile_; }
 

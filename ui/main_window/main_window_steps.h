@@ -33,6 +33,8 @@ public:
     // Shows the folder chooser modally.
     virtual void ShowFolderChooser() = 0;
     virtual FileDialogAnswer ShowFileDialog(HWND owner, const FileDialogRequest& request) = 0;
+    // Hands one request to the help viewer (WinHelp).
+    virtual void ShowHelp(HWND owner, const std::string& helpFile, UINT command, ULONG_PTR data) = 0;
 };
 
 }  // namespace tarvik

@@ -35,6 +35,10 @@ int RealMainWindowSteps::ShowMessageBox(HWND owner, const std::string& text, con
     return MessageBoxA(owner, text.c_str(), caption.c_str(), type);
 }
 
+void RealMainWindowSteps::ShowHelp(HWND owner, const std::string& helpFile, UINT command, ULONG_PTR data) {
+    WinHelpA(owner, helpFile.c_str(), command, data);
+}
+
 void RealMainWindowSteps::ShowResultWindow() { outbuffer_.ShowModal(); }
 
 void RealMainWindowSteps::ShowFolderChooser() {

@@ -19,6 +19,7 @@ public:
     void ShowResultWindow() override;
     void ShowFolderChooser() override;
     FileDialogAnswer ShowFileDialog(HWND owner, const FileDialogRequest& request) override;
+    void ShowHelp(HWND owner, const std::string& helpFile, UINT command, ULONG_PTR data) override;
 
 private:
     TfrmOutbuffer& outbuffer_;
