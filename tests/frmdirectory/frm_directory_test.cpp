@@ -79,10 +79,14 @@ protected:
         PostMessageA(List(), WM_LBUTTONUP, 0, PointOfLine(index));
         Pump();
     }
-    void Click(int id) const { SendMessageA(Control(id), BM_CLICK, 0, 0); }
+    // The notification a button sends its window when it is clicked.
+    WPARAM Clicked(int id) const { return MAKEWPARAM(id, BN_CLICKED); }
+    void Click(int id) const {
+        SendMessageA(chooser_.hwnd(), WM_COMMAND, Clicked(id), reinterpret_cast<LPARAM>(Control(id)));
+    }
     // Shows the chooser modally; the posted click ends the showing.
     void ShowModalAndClick(int id) {
-        PostMessageA(Control(id), BM_CLICK, 0, 0);
+        PostMessageA(chooser_.hwnd(), WM_COMMAND, Clicked(id), reinterpret_cast<LPARAM>(Control(id)));
         chooser_.ShowModal();
     }
     std::string DriveRoot() const { return temp_.path().substr(0, 3); }
