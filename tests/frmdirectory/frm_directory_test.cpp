@@ -121,13 +121,18 @@ TEST_F(FolderChooser, ASingleClickHighlightsAndADoubleClickOpens) {
     EXPECT_TRUE(ChosenFolder.empty());
 }
 
-TEST_F(FolderChooser, EnterOpensTheHighlightedLineAndDoesNotPressOk) {
+TEST_F(FolderChooser, EnterOpensTheHighlightedLineButPressesOkElsewhere) {
     SendMessageA(List(), LB_SETCURSEL, static_cast<WPARAM>(LineOf("beta")), 0);
     PostMessageA(List(), WM_KEYDOWN, VK_RETURN, 1);
     ShowModalAndClick(TfrmDirectory::IdBitBtn2);
     EXPECT_EQ(chooser_.CurrentFolder(), temp_.Child("beta"));
     EXPECT_EQ(CurrentFolder(), temp_.Child("beta"));
     EXPECT_TRUE(ChosenFolder.empty());
+
+    // In the drive box, Enter goes to the default button OK.
+    PostMessageA(DriveBox(), WM_KEYDOWN, VK_RETURN, 1);
+    chooser_.ShowModal();
+    EXPECT_EQ(ChosenFolder, temp_.Child("beta") + "\\");
 }
 
 TEST_F(FolderChooser, OkConfirmsTheFolderWithOneSeparatorAndEndsTheShowing) {
@@ -188,7 +193,9 @@ TEST_F(FolderChooser, FailedCreationsChangeNothingAndShowNothing) {
     ErrorBoxWatcher boxes;
     const std::vector<std::string> before = Lines();
 
-    prompt_.answer.reset();  // cancelled: the suggestion, an existing folder
+    prompt_.answer.reset();  // cancelled
+    Click(TfrmDirectory::IdButton1);
+    prompt_.answer = temp_.path() + "\\";  // the suggestion itself, an existing folder
     Click(TfrmDirectory::IdButton1);
     prompt_.answer = temp_.Child("missing\\child");
     Click(TfrmDirectory::IdButton1);
@@ -198,11 +205,23 @@ TEST_F(FolderChooser, FailedCreationsChangeNothingAndShowNothing) {
     Click(TfrmDirectory::IdButton1);
     Pump();
 
-    EXPECT_EQ(prompt_.requests.size(), 4u);
+    EXPECT_EQ(prompt_.requests.size(), 5u);
     EXPECT_FALSE(FolderExists(temp_.Child("missing")));
     EXPECT_EQ(Lines(), before);
     EXPECT_EQ(chooser_.CurrentFolder(), temp_.path());
     EXPECT_TRUE(boxes.Texts().empty());
+}
+
+TEST_F(FolderChooser, CancelDoesNotBringBackAFolderRemovedMeanwhile) {
+    DoubleClickLine("alpha");
+    // The main window may move the process elsewhere while the chooser waits.
+    ASSERT_TRUE(SetCurrentDirectoryA(temp_.path().c_str()));
+    ASSERT_TRUE(RemoveDirectoryA(temp_.Child("alpha").c_str()));
+    prompt_.answer.reset();
+    Click(TfrmDirectory::IdButton1);
+    ASSERT_EQ(prompt_.requests.size(), 1u);
+    EXPECT_EQ(prompt_.requests[0].initialText, temp_.Child("alpha") + "\\");
+    EXPECT_FALSE(FolderExists(temp_.Child("alpha")));
 }
 
 TEST_F(FolderChooser, TheSuggestionOnARootHasOneSeparator) {

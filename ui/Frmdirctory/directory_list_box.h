@@ -16,8 +16,7 @@ class DirectoryListBox {
 public:
     static constexpr int kLineHeight = 16;
     // Style bits the list box must be created with.
-    static constexpr DWORD kStyle = LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT |
-                                    LBS_NOTIFY | WS_VSCROLL;
+    static constexpr DWORD kStyle = LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT | WS_VSCROLL;
 
     DirectoryListBox() = default;
     DirectoryListBox(const DirectoryListBox&) = delete;

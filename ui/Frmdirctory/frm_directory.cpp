@@ -79,7 +79,6 @@ bool TfrmDirectory::Create(HWND owner) {
 }
 
 void TfrmDirectory::CreateControls() {
-    SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
     for (const ControlSpec& spec : kControls) {
         const HWND control = CreateWindowExA(
             spec.exStyle, spec.className, spec.caption, WS_CHILD | WS_VISIBLE | WS_TABSTOP | spec.style,
@@ -161,11 +160,13 @@ void TfrmDirectory::Button1Click() {
     const std::string& folder = directoryListBox1_.Directory();
     const std::string suggestion = EndsWithSeparator(folder) ? folder : folder + "\\";
     const InputPromptRequest request{"新規フォルダ作成", "作成するパスを入力してください。", suggestion, 255};
-    // A cancelled prompt answers with the suggestion, an existing folder.
-    const std::string answer = prompt_.AskText(hwnd_, request).value_or(suggestion);
+    // Cancel creates nothing, even when the list's folder has meanwhile been
+    // removed by someone else and the suggestion would bring it back.
+    const std::optional<std::string> answer = prompt_.AskText(hwnd_, request);
+    if (!answer) return;
     // The folder exists, its parent is missing, the name is invalid or access
     // is denied: nothing happens and nothing is shown.
-    if (!CreateDirectoryA(answer.c_str(), nullptr)) return;
+    if (!CreateDirectoryA(answer->c_str(), nullptr)) return;
     directoryListBox1_.Update();
 }
 
