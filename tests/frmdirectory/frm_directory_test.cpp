@@ -143,10 +143,13 @@ TEST_F(FolderChooser, OkConfirmsTheFolderWithOneSeparatorAndEndsTheShowing) {
     EXPECT_TRUE(IsWindowEnabled(owner_));
 }
 
-TEST_F(FolderChooser, OkOnADriveRootEndsInTwoSeparators) {
+TEST_F(FolderChooser, OnADriveRootOkGivesTwoSeparatorsAndTheSuggestionOne) {
     DoubleClickLine(DriveRoot());
     EXPECT_EQ(chooser_.CurrentFolder(), DriveRoot());
     EXPECT_EQ(CurrentFolder(), DriveRoot());
+    Click(TfrmDirectory::IdButton1);
+    ASSERT_EQ(prompt_.requests.size(), 1u);
+    EXPECT_EQ(prompt_.requests[0].initialText, DriveRoot());
     ShowModalAndClick(TfrmDirectory::IdBitBtn1);
     EXPECT_EQ(ChosenFolder, DriveRoot() + "\\");
 }
@@ -222,13 +225,6 @@ TEST_F(FolderChooser, CancelDoesNotBringBackAFolderRemovedMeanwhile) {
     ASSERT_EQ(prompt_.requests.size(), 1u);
     EXPECT_EQ(prompt_.requests[0].initialText, temp_.Child("alpha") + "\\");
     EXPECT_FALSE(FolderExists(temp_.Child("alpha")));
-}
-
-TEST_F(FolderChooser, TheSuggestionOnARootHasOneSeparator) {
-    DoubleClickLine(DriveRoot());
-    Click(TfrmDirectory::IdButton1);
-    ASSERT_EQ(prompt_.requests.size(), 1u);
-    EXPECT_EQ(prompt_.requests[0].initialText, DriveRoot());
 }
 
 TEST_F(FolderChooser, AFolderEndingInATrailByte0x5CIsOneLevel) {

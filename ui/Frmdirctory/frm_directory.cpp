@@ -111,20 +111,7 @@ void TfrmDirectory::ShowModal() {
     ShowWindow(hwnd_, SW_SHOW);
     SetFocus(lastFocus_ && IsWindow(lastFocus_) ? lastFocus_ : directoryListBox1_.hwnd());
     modalRunning_ = true;
-    MSG message{};
-    while (modalRunning_ && IsWindowVisible(hwnd_)) {
-        const BOOL got = GetMessageA(&message, nullptr, 0, 0);
-        if (got == 0) {
-            // The program is ending: leave the quit message to the main loop.
-            PostQuitMessage(static_cast<int>(message.wParam));
-            break;
-        }
-        if (got == -1) break;
-        if (!IsDialogMessageA(hwnd_, &message)) {
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
-    }
+    PumpUntilModalEnds();
     modalRunning_ = false;
     // The owner is enabled before the window hides, so that the system hands
     // the activation back to it and not to another program.
@@ -132,6 +119,23 @@ void TfrmDirectory::ShowModal() {
     if (hwnd_) ShowWindow(hwnd_, SW_HIDE);
     const HWND back = previousActive && IsWindow(previousActive) ? previousActive : owner;
     if (back) SetActiveWindow(back);
+}
+
+void TfrmDirectory::PumpUntilModalEnds() {
+    MSG message{};
+    while (modalRunning_ && IsWindowVisible(hwnd_)) {
+        const BOOL got = GetMessageA(&message, nullptr, 0, 0);
+        if (got == 0) {
+            // The program is ending: leave the quit message to the main loop.
+            PostQuitMessage(static_cast<int>(message.wParam));
+            return;
+        }
+        if (got == -1) return;
+        if (!IsDialogMessageA(hwnd_, &message)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+    }
 }
 
 void TfrmDirectory::EndModal() {

@@ -55,6 +55,7 @@ private:
     void OnCommand(int id, int notification);
     void CreateControls();
     void CenterOnDesktop();
+    void PumpUntilModalEnds();
     void EndModal();
 
     HINSTANCE instance_;
