@@ -1,17 +1,19 @@
 #!/bin/bash
 # Round trips through the library's cabinet writer (cabwrite.exe under Wine)
-# and libmspack's decoder (cabextract on Linux): every cabinet must test
-# clean and extract byte for byte.
+# and two independent readers: libmspack (cabextract on Linux) and Windows'
+# FDI (cabfdi.exe under Wine). Every cabinet must test clean and extract
+# byte for byte.
 #
-#   roundtrip.sh WINE_RUN CABWRITE WORK_DIR SCENARIO [SEED]
+#   roundtrip.sh WINE_RUN CABWRITE CABFDI WORK_DIR SCENARIO [SEED]
 #   SCENARIO: methods | volumes | fuzz | refusals
 set -euo pipefail
 
 WINE_RUN=$1
 CABWRITE=$2
-WORK=$3
-SCENARIO=$4
-SEED=${5:-$(date +%s)}
+CABFDI=$3
+WORK=$4
+SCENARIO=$5
+SEED=${6:-$(date +%s)}
 rm -rf "$WORK"
 mkdir -p "$WORK"
 
@@ -31,10 +33,13 @@ cabwrite() {
 }
 
 # check FIRST_CAB INPUT_DIR: cabextract tests and extracts the cabinet (and
-# the volumes after it) without a warning, and the files come out identical.
+# the volumes after it) without a warning, FDI extracts it too, and the
+# files come out identical.
 check() {
   local cab=$1 dir=$2 out=$WORK/extracted
-  rm -rf "$out"
+  rm -rf "$out" "$out-fdi"
+  "$WINE_RUN" "$CABFDI" "$(winpath "$cab")" "$(winpath "$out-fdi")" || fail "FDI could not extract $cab"
+  diff -r "$dir" "$out-fdi" > /dev/null || { diff -r "$dir" "$out-fdi" | head; fail "FDI contents differ for $cab"; }
   cabextract -t "$cab" > "$WORK/test.log" 2>&1 || { cat "$WORK/test.log"; fail "cabextract -t $cab"; }
   if grep -q WARNING "$WORK/test.log"; then cat "$WORK/test.log"; fail "warnings for $cab"; fi
   cabextract -q -d "$out" "$cab" 2>&1 | (! grep .) || fail "cabextract -d $cab"
