@@ -5,14 +5,24 @@
 //   cab32_driver DLL check PATH      -> exit code 0 when CabCheckArchive passes
 //   cab32_driver DLL members PATH [WILDCARD] -> one member path a line
 //   cab32_driver DLL record PATH     -> size, date, time, attributes, path
+//   cab32_driver DLL busy "COMMAND"  -> runs a long command on a thread and
+//                  checks CabGetRunning and a refused second Cab call
+//   cab32_driver DLL progress "COMMAND" owner|none -> runs the command with
+//                  or without an owner window and checks that a progress
+//                  window owned by it appears (owner) or none does (none)
+//   cab32_driver - answer FOLDER     -> answers a running self-extractor's
+//                  prompt with FOLDER (printing the folder it proposed) and
+//                  confirms its closing message box
 //   cab32_driver - craft OUT NAME... -> writes an uncompressed cabinet whose
 //                  members carry exactly these names (each holds its name),
 //                  for names no archiver would store, such as "..\x"
 #include <windows.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "cab32_api.h"
@@ -97,15 +107,104 @@ int Craft(const char* path, char** names, int count) {
     return std::fclose(out) == 0 && ok ? 0 : 1;
 }
 
+// While `command` runs on another thread, CabGetRunning answers true and a
+// second Cab call is refused with result 12; afterwards it answers false.
+int Busy(const tarvik::DllModule& dll, const char* command) {
+    auto* cab = dll.Find<api::CabFn>("Cab");
+    auto* running = dll.Find<api::CabGetRunningFn>("CabGetRunning");
+    if (!cab || !running) return 200;
+    std::atomic<int> result{-1};
+    std::thread worker([&] {
+        std::vector<char> output(64000);
+        result = cab(nullptr, command, output.data(), static_cast<DWORD>(output.size()));
+    });
+    bool sawRunning = false;
+    int secondResult = -1;
+    for (int i = 0; i < 20000 && result == -1 && !sawRunning; ++i) {
+        if (running()) {
+            sawRunning = true;
+            char output[256];
+            secondResult = cab(nullptr, "-l nothing.cab", output, sizeof output);
+        }
+        Sleep(1);
+    }
+    worker.join();
+    const bool idleAfter = !running();
+    std::printf("running=%d second=%d result=%d idle=%d\n", sawRunning, secondResult, result.load(), idleAfter);
+    return sawRunning && secondResult == 12 && result == 0 && idleAfter ? 0 : 1;
+}
+
+// Watches for the library's progress window while `command` runs.
+int ProgressWindow(const tarvik::DllModule& dll, const char* command, bool withOwner) {
+    auto* cab = dll.Find<api::CabFn>("Cab");
+    auto* setOwner = dll.Find<api::CabSetOwnerWindowFn>("CabSetOwnerWindow");
+    auto* clearOwner = dll.Find<api::CabClearOwnerWindowFn>("CabClearOwnerWindow");
+    if (!cab || !setOwner || !clearOwner) return 200;
+    HWND owner = withOwner ? CreateWindowExA(0, "STATIC", "owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 400, 300,
+                                             nullptr, nullptr, nullptr, nullptr)
+                           : nullptr;
+    if (withOwner && !owner) return 201;
+    std::atomic<bool> done{false};
+    std::atomic<HWND> seen{nullptr};
+    std::atomic<HWND> seenOwner{nullptr};
+    std::thread watcher([&] {
+        while (!done && !seen) {
+            if (HWND window = FindWindowA("Cab32ProgressWindow", nullptr)) {
+                seenOwner = GetWindow(window, GW_OWNER);
+                seen = window;
+            }
+            Sleep(5);
+        }
+    });
+    setOwner(owner);
+    std::vector<char> output(64000);
+    const int result = cab(owner, command, output.data(), static_cast<DWORD>(output.size()));
+    clearOwner();
+    done = true;
+    watcher.join();
+    const bool gone = FindWindowA("Cab32ProgressWindow", nullptr) == nullptr;
+    std::printf("result=%d window=%d owned=%d gone=%d\n", result, seen.load() != nullptr,
+                seenOwner.load() == owner && owner != nullptr, gone);
+    if (owner) DestroyWindow(owner);
+    if (result != 0 || !gone) return 1;
+    return withOwner ? (seen.load() && seenOwner.load() == owner ? 0 : 1) : (seen.load() ? 1 : 0);
+}
+
+HWND WaitForWindow(const char* className, const char* caption) {
+    for (int i = 0; i < 2000; ++i) {
+        if (HWND window = FindWindowA(className, caption)) return window;
+        Sleep(10);
+    }
+    return nullptr;
+}
+
+int AnswerPrompt(const char* folder) {
+    HWND prompt = WaitForWindow("Cab32SfxPrompt", nullptr);
+    if (!prompt) return 1;
+    HWND edit = FindWindowExA(prompt, nullptr, "EDIT", nullptr);
+    char proposed[MAX_PATH] = {};
+    if (edit) SendMessageA(edit, WM_GETTEXT, sizeof proposed, reinterpret_cast<LPARAM>(proposed));
+    std::printf("%s\n", proposed);
+    if (!edit || !SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(folder))) return 1;
+    PostMessageA(prompt, WM_COMMAND, IDOK, 0);
+    HWND done = WaitForWindow("#32770", nullptr);
+    if (!done) return 1;
+    PostMessageA(done, WM_COMMAND, IDOK, 0);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc < 4) return 100;
     if (std::string(argv[2]) == "craft") return Craft(argv[3], argv + 4, argc - 4);
+    if (std::string(argv[2]) == "answer") return AnswerPrompt(argv[3]);
     tarvik::DllModule dll = tarvik::DllModule::Load(argv[1]);
     if (!dll) return 101;
     const std::string action = argv[2];
     if (action == "cab") return RunCab(dll, argv[3]);
+    if (action == "busy") return Busy(dll, argv[3]);
+    if (action == "progress") return ProgressWindow(dll, argv[3], argc > 4 && std::string(argv[4]) == "owner");
     if (action == "check") {
         auto* check = dll.Find<api::CabCheckArchiveFn>("CabCheckArchive");
         return check && check(argv[3], 2) ? 0 : 1;

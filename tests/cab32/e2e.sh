@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # End-to-end tests of cab32.dll under Wine, checked against cabextract and gcab.
 # Usage: e2e.sh SUITE WINE_RUN DRIVER_EXE CAB32_DLL WORK_DIR
-# SUITE is one of: roundtrip refusals volumes selfextract
+# SUITE is one of: roundtrip refusals volumes selfextract busy (the last two
+# need a display: windows are shown).
 set -u
 suite=$1 wine_run=$(realpath "$2") driver=$(realpath "$3") dll=$(realpath "$4") work=$(realpath -m "$5")
 
@@ -227,10 +228,31 @@ suite_selfextract() {
   lib "-f my.cab "; expect_rc 0 "self-extractor beside the cabinet"
   [ -f my.exe ] || fail "my.exe beside the cabinet"
   lib "-f absent.cab out"; expect_rc 4 "self-extractor of a missing cabinet"
+  # Run without -d it asks for the folder, proposing its own.
+  (timeout 60 "$wine_run" "out dir/my.exe" >/dev/null 2>&1) &
+  local proposed
+  proposed=$("$wine_run" "$driver" - answer "$(winpath "$work/asked")" 2>/dev/null | iconv -f CP932 -t UTF-8 | tr -d '\r')
+  wait
+  [ "$proposed" = "$(winpath "$work/out dir")" ] || fail "proposed folder: $proposed"
+  same_tree src asked/src || fail "files extracted to the answered folder"
+}
+
+suite_busy() {
+  head -c 15000000 /dev/urandom > big.bin
+  "$wine_run" "$driver" "$DLL" busy "-a -mz b1.cab big.bin" > busy.txt 2>/dev/null || fail "busy flag: $(cat busy.txt)"
+  "$wine_run" "$driver" "$DLL" progress "-a -mz b2.cab big.bin" owner > p1.txt 2>/dev/null ||
+    fail "progress window with owner: $(cat p1.txt)"
+  "$wine_run" "$driver" "$DLL" progress "-a -mz b3.cab big.bin" none > p2.txt 2>/dev/null ||
+    fail "no progress window without owner: $(cat p2.txt)"
+  # Enumeration with a wildcard, in cabinet order.
+  echo a > one.txt && echo b > two.dat && echo c > three.txt
+  lib "-a -ms w.cab one.txt two.dat three.txt"; expect_rc 0 "create for enumeration"
+  [ "$(drv members w.cab '*.TXT' | tr -d '\r' | tr '\n' ' ')" = "one.txt three.txt " ] || fail "wildcard enumeration"
+  [ "$(drv members w.cab '*.*' | tr -d '\r' | wc -l)" = 3 ] || fail "*.* enumeration"
 }
 
 case $suite in
-  roundtrip|refusals|volumes|selfextract) "suite_$suite" ;;
+  roundtrip|refusals|volumes|selfextract|busy) "suite_$suite" ;;
   *) echo "unknown suite $suite"; exit 2 ;;
 esac
 if [ "$failures" -gt 0 ]; then
