@@ -1,0 +1,150 @@
+// Whole jobs through the window with the real stand-in library: files are
+// gathered, compressed, listed, tested and extracted again, byte for byte.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <random>
+
+#include "sjis_path.h"
+#include "window_test_support.h"
+
+using namespace testing_support;
+
+namespace {
+
+void PressExecute(MainWindowFixture& f) { SendMessageA(f.window->cmdExec, BM_CLICK, 0, 0); }
+
+std::string RandomBytes(std::size_t size, unsigned seed) {
+    std::mt19937 random(seed);
+    std::string bytes(size, '\0');
+    for (char& byte : bytes) byte = static_cast<char>(random() % 7 == 0 ? random() : 'a' + random() % 4);
+    return bytes;
+}
+
+std::string MemberName(int number) {
+    std::string name = "m";
+    name += std::to_string(number);
+    name += ".txt";
+    return name;
+}
+
+// A fixture whose library is the real stand-in built beside the program.
+class RealLibraryTest : public ::testing::Test {
+protected:
+    RealLibraryTest() : f(FakeVariant::Full, /*withLibrary=*/false) { UseRealLibrary(); }
+
+    // Makes the sample files: names with blanks and the 0x5C trail byte.
+    std::vector<std::string> MakeSamples() {
+        CreateDirectoryA((source.path() + "\\ソフト").c_str(), nullptr);
+        return {source.File("a b.txt", "テキスト\r\n" + RandomBytes(5000, 1)),
+                source.File("ソフト\\表.bin", RandomBytes(70000, 2)),
+                source.File("empty.dat", ""),
+                source.File("能.txt", RandomBytes(1, 3)),
+                source.File("last.txt", RandomBytes(40000, 4))};
+    }
+
+    void Extract(const std::string& archive, const std::string& into) {
+        f.SelectOperation("解凍");
+        f.SetArchivePath(archive);
+        tarvik::ChosenFolder = into + "\\";
+        SendMessageA(f.window->cmdDirec, BM_CLICK, 0, 0);
+        PressExecute(f);
+    }
+
+    MainWindowFixture f;
+    TempFolder source;
+    TempFolder target;
+};
+
+}  // namespace
+
+TEST_F(RealLibraryTest, EveryCompressionTypeRoundTripsThroughTheWindow) {
+    const std::vector<std::string> samples = MakeSamples();
+    f.Start();
+    ASSERT_NE(TextOf(f.window->Label5), "CAB32.DLLは見つかりません");
+    int round = 0;
+    for (const char* type : {"LZX 15", "LZX 21", "MSZIP", "無圧縮"}) {
+        SCOPED_TRACE(type);
+        const std::string archive = target.path() + "\\out" + std::to_string(++round) + ".cab";
+        const std::string folder = target.path() + "\\x" + std::to_string(round);
+        f.SelectOperation("圧縮");
+        f.SelectCompression(type);
+        f.window->SetFileList(samples);
+        f.SetArchivePath(archive);
+        PressExecute(f);
+        ASSERT_TRUE(f.steps.messages.empty()) << f.steps.messages.front().text;
+
+        f.SelectOperation("内容一覧");
+        f.SetArchivePath(archive);
+        PressExecute(f);
+        EXPECT_NE(f.outbuffer->Text().find("last.txt"), std::string::npos);
+        f.SelectOperation("検査");
+        f.SetArchivePath(archive);
+        PressExecute(f);
+        EXPECT_TRUE(f.steps.messages.empty());
+
+        CreateDirectoryA(folder.c_str(), nullptr);
+        f.SetCheck(f.window->CheckBox2, true);  // without the stored folders
+        Extract(archive, folder);
+        for (const std::string& sample : samples) {
+            const std::string name(tarvik::FileNamePart(sample));
+            EXPECT_EQ(ReadFile(folder + "\\" + name), ReadFile(sample)) << name;
+        }
+        f.SetCheck(f.window->CheckBox2, false);
+    }
+}
+
+TEST_F(RealLibraryTest, MultiVolumeArchiveIsFollowedWhenExtracting) {
+    const std::string big = source.File("big.bin", RandomBytes(3 * 1024 * 1024, 9));
+    const std::string small = source.File("small.txt", "small");
+    f.Start();
+    f.SelectCompression("無圧縮");
+    f.SetCheck(f.window->CheckBox4, true);
+    f.SetCheck(f.window->CheckBox1, true);  // bare names: no folders stored
+    f.window->SetFileList({big, small});
+    f.SetArchivePath(target.path() + "\\set.cab");
+    PressExecute(f);
+    ASSERT_TRUE(f.steps.messages.empty());
+    EXPECT_EQ(TextOf(f.window->edtCab), target.path() + "\\set01.cab");
+    EXPECT_NE(GetFileAttributesA((target.path() + "\\set02.cab").c_str()), INVALID_FILE_ATTRIBUTES);
+
+    const std::string folder = target.path() + "\\out";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    Extract(target.path() + "\\set01.cab", folder);
+    EXPECT_EQ(ReadFile(folder + "\\big.bin"), ReadFile(big));
+    EXPECT_EQ(ReadFile(folder + "\\small.txt"), "small");
+}
+
+TEST_F(RealLibraryTest, OnlyTheTickedMembersAreExtracted) {
+    std::vector<std::string> files;
+    for (int i = 1; i <= 5; ++i) files.push_back(source.File(MemberName(i), RandomBytes(100, i)));
+    f.Start();
+    f.SelectCompression("MSZIP");
+    f.SetCheck(f.window->CheckBox1, true);
+    f.window->SetFileList(files);
+    const std::string archive = target.path() + "\\five.cab";
+    f.SetArchivePath(archive);
+    PressExecute(f);
+    ASSERT_TRUE(f.steps.messages.empty());
+
+    f.SelectOperation("解凍");
+    f.SetArchivePath(archive);
+    ASSERT_EQ(ListItems(f.window->ListBox1).size(), 5u);
+    f.SetCheck(f.window->CheckBox3, true);
+    SendMessageA(f.window->CheckListBox1, LB_SETITEMDATA, 1, 1);
+    SendMessageA(f.window->CheckListBox1, LB_SETITEMDATA, 3, 1);
+    const std::string folder = target.path() + "\\picked";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    tarvik::ChosenFolder = folder + "\\";
+    SendMessageA(f.window->cmdDirec, BM_CLICK, 0, 0);
+    PressExecute(f);
+    for (int i = 1; i <= 5; ++i) {
+        const std::string out = folder + "\\" + MemberName(i);
+        const bool wanted = i == 2 || i == 4;
+        EXPECT_EQ(GetFileAttributesA(out.c_str()) != INVALID_FILE_ATTRIBUTES, wanted) << out;
+        if (wanted) {
+            EXPECT_EQ(ReadFile(out), ReadFile(files[static_cast<std::size_t>(i - 1)]));
+        }
+    }
+    tarvik::ChosenFolder.clear();
+}
