@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include "window_text.h"
+
 namespace tarvik {
 
 HWND CheckListBox::Create(HWND parent, int id, int x, int y, int width, int height, HFONT font) {
@@ -41,14 +43,7 @@ void CheckListBox::SetChecked(int index, bool checked) {
 
 void CheckListBox::Toggle(int index) { SetChecked(index, !Checked(index)); }
 
-std::string CheckListBox::Text(int index) const {
-    const auto length = SendMessageA(list_, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
-    if (length == LB_ERR) return {};
-    std::string text(static_cast<std::size_t>(length) + 1, '\0');
-    SendMessageA(list_, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
-    text.resize(static_cast<std::size_t>(length));
-    return text;
-}
+std::string CheckListBox::Text(int index) const { return ListItemText(list_, index); }
 
 std::vector<CheckedEntry> CheckListBox::Entries() const {
     std::vector<CheckedEntry> entries;

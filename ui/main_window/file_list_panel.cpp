@@ -7,25 +7,11 @@
 #include "main_layout.h"
 #include "main_window.h"
 #include "sjis_path.h"
+#include "window_text.h"
 
 namespace tarvik {
 
 namespace {
-
-std::string WindowText(HWND window) {
-    std::string text(static_cast<std::size_t>(GetWindowTextLengthA(window)) + 1, '\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextA(window, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
-
-std::string ListItemText(HWND list, int index) {
-    const auto length = SendMessageA(list, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
-    if (length == LB_ERR) return {};
-    std::string text(static_cast<std::size_t>(length) + 1, '\0');
-    SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
-    text.resize(static_cast<std::size_t>(length));
-    return text;
-}
 
 // Sets the text of an edit; the change handling runs only when it differs.
 void SetTextIfChanged(HWND edit, const std::string& text) {

@@ -8,18 +8,13 @@
 #include "outbuffer.h"
 #include "settings.h"
 #include "sjis_path.h"
+#include "window_text.h"
 
 namespace tarvik {
 
 namespace {
 
 constexpr int kOutputBufferSize = 64000;
-
-std::string WindowText(HWND window) {
-    std::string text(static_cast<std::size_t>(GetWindowTextLengthA(window)) + 1, '\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextA(window, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
 
 bool IsChecked(HWND checkBox) { return SendMessageA(checkBox, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 

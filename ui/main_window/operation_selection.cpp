@@ -4,16 +4,11 @@
 #include "main_layout.h"
 #include "main_window.h"
 #include "sjis_path.h"
+#include "window_text.h"
 
 namespace tarvik {
 
 namespace {
-
-std::string WindowText(HWND window) {
-    std::string text(static_cast<std::size_t>(GetWindowTextLengthA(window)) + 1, '\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextA(window, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
 
 bool PathExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
