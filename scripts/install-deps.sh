@@ -9,7 +9,7 @@ packages=(
   cmake make
   googletest
   xvfb xauth x11-utils
-  fonts-ipafont-gothic
+  fonts-ipafont-gothic fonts-wine
   locales
   imagemagick
   cabextract gcab
