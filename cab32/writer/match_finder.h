@@ -13,6 +13,14 @@ struct MatchCandidate {
     std::uint32_t offset = 0;
 };
 
+// Matches found at one position, each longer than the one before; a
+// longer match further back can cost more than a shorter one close by.
+struct MatchList {
+    static constexpr int kCapacity = 8;
+    MatchCandidate items[kCapacity];
+    int count = 0;
+};
+
 class MatchFinder {
 public:
     // windowBits: history the finder keeps; maxChain: candidates tried per
@@ -24,10 +32,10 @@ public:
 
     const std::uint8_t* At(std::uint32_t position) const { return buffer_.data() + (position - base_); }
 
-    // The longest earlier match at `position`, at most `maxLength` long and
-    // at most `maxOffset` back. Positions before it enter the chains first,
-    // `position` itself afterwards.
-    MatchCandidate FindLongest(std::uint32_t position, std::uint32_t maxLength, std::uint32_t maxOffset);
+    // Earlier matches at `position` of at least three bytes, at most
+    // `maxLength` long and at most `maxOffset` back, shortest first.
+    // Positions before it enter the chains first, `position` itself afterwards.
+    void FindMatches(std::uint32_t position, std::uint32_t maxLength, std::uint32_t maxOffset, MatchList& found);
 
     // Enters every position before `position` into the chains.
     void InsertUpTo(std::uint32_t position);
