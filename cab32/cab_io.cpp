@@ -10,6 +10,8 @@ namespace {
 
 std::string g_embeddedPath;
 std::int64_t g_embeddedBase = 0;
+WriteObserver g_writeObserver = nullptr;
+void* g_writeObserverContext = nullptr;
 
 DWORD CreationFor(int oflag, bool createNew) {
     if (!(oflag & _O_CREAT)) return (oflag & _O_TRUNC) ? TRUNCATE_EXISTING : OPEN_EXISTING;
@@ -67,6 +69,11 @@ void SetEmbeddedCabinet(const std::string& path, std::int64_t base) {
     g_embeddedBase = base;
 }
 
+void SetWriteObserver(WriteObserver observer, void* context) {
+    g_writeObserver = observer;
+    g_writeObserverContext = context;
+}
+
 FNALLOC(Alloc) { return std::malloc(cb); }
 
 FNFREE(Free) { std::free(pv); }
@@ -87,6 +94,7 @@ FNWRITE(FdiWrite) {
     OpenFile* file = FromHandle(hf);
     if (!file) return static_cast<UINT>(-1);
     file->written += cb;
+    if (g_writeObserver) g_writeObserver(g_writeObserverContext, cb);
     if (file->sink) return cb;
     DWORD put = 0;
     if (!WriteFile(file->file.get(), pv, cb, &put, nullptr)) return static_cast<UINT>(-1);

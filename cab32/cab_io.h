@@ -36,6 +36,11 @@ int CloseFile(INT_PTR handle);
 // file: FDI opens of exactly `path` then see the file from there on.
 void SetEmbeddedCabinet(const std::string& path, std::int64_t base);
 
+// Called with the byte count of every write through FdiWrite (extraction
+// progress); null for none.
+using WriteObserver = void (*)(void* context, unsigned bytes);
+void SetWriteObserver(WriteObserver observer, void* context);
+
 FNALLOC(Alloc);
 FNFREE(Free);
 FNOPEN(FdiOpen);

@@ -40,6 +40,7 @@ struct ReadContext {
     int result = kOk;
     std::uint64_t done = 0;
     std::uint64_t total = 0;
+    std::uint64_t written = 0;  // bytes of the current member so far
     unsigned count = 0;
 };
 
@@ -198,6 +199,7 @@ INT_PTR OnCloseFile(ReadContext& context, FDINOTIFICATION& note) {
     io::OpenFile* file = io::FromHandle(pending.handle);
     pending.sizeOk = file && file->written == pending.expectedSize;
     context.done += pending.expectedSize;
+    context.written = 0;
     if (file && !file->sink) {
         FILETIME local{};
         FILETIME utc{};
@@ -236,6 +238,13 @@ FNFDINOTIFY(Notify) {
             return 0;
         default: return 0;
     }
+}
+
+// Moves the bar while a large member is being written.
+void OnMemberBytes(void* pv, unsigned bytes) {
+    ReadContext& context = *static_cast<ReadContext*>(pv);
+    context.written += bytes;
+    context.progress->Update(context.pending.name, context.done + context.written, context.total);
 }
 
 struct FdiDestroyer {
@@ -340,6 +349,7 @@ int ReadCabinet(const ReadRequest& request, Progress& progress, OutputText& outp
     context.output = &output;
     context.wantedFound.assign(request.wanted.size(), false);
     if (request.base != 0) io::SetEmbeddedCabinet(request.cabinetPath, request.base);
+    io::SetWriteObserver(OnMemberBytes, &context);
     std::string path = request.cabinetPath;
     int result = kOk;
     for (int volume = 0; volume < 1000 && result == kOk; ++volume) {
@@ -355,6 +365,7 @@ int ReadCabinet(const ReadRequest& request, Progress& progress, OutputText& outp
         context.continuingSet = true;
     }
     io::SetEmbeddedCabinet({}, 0);
+    io::SetWriteObserver(nullptr, nullptr);
     if (result == kOk) result = context.result;
     for (std::size_t i = 0; i < request.wanted.size(); ++i) {
         if (context.wantedFound[i]) continue;

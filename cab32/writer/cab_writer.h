@@ -1,5 +1,8 @@
-// The library's own cabinet writer: one folder holding every file, stored,
-// MSZIP or LZX (window 2^15 to 2^21), in one cabinet or in volumes.
+// The library's own cabinet writer: the files in order in one folder
+// (stored, MSZIP or LZX with a window of 2^15 to 2^21 bytes), in one
+// cabinet or in volumes. A new folder starts only where the format needs
+// one: after a file continued into the next volume, or when a folder would
+// pass 65535 data blocks.
 #pragma once
 
 #include <cstdint>
@@ -41,9 +44,9 @@ enum class WriteError {
     NameTooLong,       // more than 255 bytes
     BadSettings,       // window bits or deflate level out of range
     SourceUnreadable,  // failedPath names the file
-    SourceTooLarge,    // a file of 4 GB or more
+    SourceTooLarge,    // a file larger than one folder holds (65535 x 32 KB)
     SourceChanged,     // a file's size changed while it was read
-    InputTooLarge,     // more data than one folder holds (65535 blocks of 32 KB)
+    InputTooLarge,     // a single cabinet would pass 4 GB
     ScratchFailed,     // the temporary file could not be made or used
     CompressorFailed,
     OutputExists,      // failedPath names the file; nothing is replaced

@@ -180,6 +180,8 @@ HWND WaitForWindow(const char* className, const char* caption) {
 
 int AnswerPrompt(const char* folder) {
     HWND prompt = WaitForWindow("Cab32SfxPrompt", nullptr);
+    // The prompt gets its controls after it is created: wait until it shows.
+    for (int i = 0; prompt && !IsWindowVisible(prompt) && i < 1000; ++i) Sleep(10);
     if (!prompt) return 1;
     HWND edit = FindWindowExA(prompt, nullptr, "EDIT", nullptr);
     char proposed[MAX_PATH] = {};

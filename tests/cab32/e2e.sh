@@ -238,8 +238,10 @@ suite_selfextract() {
 }
 
 suite_busy() {
-  head -c 15000000 /dev/urandom > big.bin
-  "$wine_run" "$driver" "$DLL" busy "-a -mz b1.cab big.bin" > busy.txt 2>/dev/null || fail "busy flag: $(cat busy.txt)"
+  # Big enough that compressing takes longer than the half second after
+  # which the progress window appears.
+  head -c 40000000 /dev/urandom > big.bin
+  "$wine_run" "$driver" "$DLL" busy "-a -ms b1.cab big.bin" > busy.txt 2>/dev/null || fail "busy flag: $(cat busy.txt)"
   "$wine_run" "$driver" "$DLL" progress "-a -mz b2.cab big.bin" owner > p1.txt 2>/dev/null ||
     fail "progress window with owner: $(cat p1.txt)"
   "$wine_run" "$driver" "$DLL" progress "-a -mz b3.cab big.bin" none > p2.txt 2>/dev/null ||
