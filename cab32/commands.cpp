@@ -1,7 +1,7 @@
 #include "commands.h"
 
 #include "cab_reader.h"
-#include "cab_writer.h"
+#include "fci_writer.h"
 #include "compression_defaults.h"
 #include "list_file.h"
 #include "listing.h"

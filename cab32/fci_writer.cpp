@@ -1,4 +1,4 @@
-#include "cab_writer.h"
+#include "fci_writer.h"
 
 #include <fcntl.h>
 
