@@ -100,7 +100,6 @@ void DiscardPending(ReadContext& context) {
     if (!pending.active) return;
     if (pending.handle) io::CloseFile(pending.handle);
     if (!pending.tempPath.empty()) DeleteFileA(pending.tempPath.c_str());
-    if (context.request->testOnly) context.output->Line("エラー: " + pending.name);
     pending = {};
 }
 
@@ -283,6 +282,7 @@ int CopyOneCabinet(ReadContext& context, const std::string& path) {
         FinishPending(context);
         return kOk;
     }
+    if (context.pending.active) context.output->Line("取り出せませんでした: " + context.pending.name);
     DiscardPending(context);
     if (!context.missingVolume.empty()) {
         context.output->Line("続きのボリュームが見つかりません: " + context.missingVolume);
