@@ -17,18 +17,32 @@ namespace {
 
 constexpr char kApplicationClass[] = "TApplication";
 
-// The hidden owner of the main window: its title "Tarvik32" is what the
-// task bar shows, while the main window's caption carries the version.
+// The application window passes the focus on to the window it owns.
+LRESULT CALLBACK ApplicationWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_ACTIVATE && LOWORD(wParam) != WA_INACTIVE) {
+        if (HWND owned = GetWindow(window, GW_ENABLEDPOPUP)) SetFocus(owned);
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// The zero-sized owner of every window of the program: its title
+// "Tarvik32" is what the task bar shows, while the main window's caption
+// carries the version. Minimising it hides the windows it owns.
 HWND CreateApplicationWindow(HINSTANCE instance) {
     WNDCLASSEXA windowClass{};
     windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = DefWindowProcA;
+    windowClass.lpfnWndProc = ApplicationWindowProc;
     windowClass.hInstance = instance;
     windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(1));
     windowClass.lpszClassName = kApplicationClass;
     RegisterClassExA(&windowClass);
-    return CreateWindowExA(0, kApplicationClass, "Tarvik32", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
-                           0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
+    const HWND window = CreateWindowExA(0, kApplicationClass, "Tarvik32",
+                                        WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
+                                        GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0,
+                                        nullptr, nullptr, instance, nullptr);
+    ShowWindow(window, SW_SHOWNORMAL);
+    return window;
 }
 
 void RunMessageLoop(tarvik::TfrmCabMain& mainWindow) {

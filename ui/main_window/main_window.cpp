@@ -350,6 +350,14 @@ LRESULT TfrmCabMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
         if (FormCloseQuery() && FormClose()) DestroyWindow(window_);
         return 0;
+    case WM_SYSCOMMAND:
+        // Minimising goes through the application window, whose task bar
+        // button then brings the main window back.
+        if ((wParam & 0xFFF0) == SC_MINIMIZE && applicationWindow_) {
+            ShowWindow(applicationWindow_, SW_MINIMIZE);
+            return 0;
+        }
+        return DefWindowProcA(window_, message, wParam, lParam);
     case WM_QUERYENDSESSION:
         return FormCloseQuery() ? TRUE : FALSE;
     case WM_DESTROY:
