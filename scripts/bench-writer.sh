@@ -39,8 +39,9 @@ if [ ! -f "$WORK/data.done.$MEGABYTES" ]; then
   rm -rf "$WORK"
   mkdir -p "$WORK"
   half=$((MEGABYTES * 1024 * 1024 / 2))
-  gather_files "$half" "$DATA/text" /usr/include /usr/share/doc /usr/share/perl5 -name '*.[hc]' -o -name '*.txt' -o -name '*.pm' -o -name '*.html'
-  gather_files "$half" "$DATA/binary" /usr/lib/x86_64-linux-gnu /usr/bin -name '*.so*' -o -perm -u+x
+  gather_files "$half" "$DATA/text" /usr/include /usr/lib/python3* /usr/share \
+    \( -name '*.[hc]' -o -name '*.txt' -o -name '*.pm' -o -name '*.html' -o -name '*.py' -o -name '*.xml' -o -name '*.js' -o -name '*.css' \)
+  gather_files "$half" "$DATA/binary" /usr/lib/x86_64-linux-gnu /usr/bin \( -name '*.so*' -o -perm -u+x \)
   touch "$WORK/data.done.$MEGABYTES"
 fi
 INPUT_BYTES=$(du -sb "$DATA" | cut -f1)
