@@ -128,6 +128,13 @@ suite_roundtrip() {
   check "cabextract zero-byte cabinet" cabextract -t zero.cab
   lib "-x zero.cab zout"; expect_rc 0 "extract zero-byte cabinet"
   [ -f zout/src/empty.txt ] && [ ! -s zout/src/empty.txt ] || fail "zero-byte member extracted"
+  # A cabinet without any member (header only) lists, tests and extracts.
+  printf 'MSCF\0\0\0\0\x24\0\0\0\0\0\0\0\x24\0\0\0\0\0\0\0\x03\x01\0\0\0\0\0\0\x01\0\0\0' > none.cab
+  check "CabCheckArchive of an empty cabinet" drv check none.cab
+  lib "-l none.cab"; expect_rc 0 "list empty cabinet"
+  echo "$OUT" | grep -q '合計 0 ファイル' || fail "empty cabinet total: $OUT"
+  lib "-t none.cab"; expect_rc 0 "test empty cabinet"
+  lib "-x none.cab nout"; expect_rc 0 "extract empty cabinet"
   chmod -R u+w src "out dir" here 2>/dev/null
 }
 
