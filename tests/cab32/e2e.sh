@@ -217,6 +217,11 @@ suite_volumes() {
   [ -e mv/src/r1.bin ] && fail "partial member from a broken set"
   [ -n "$(find mv -name 'c32*.tmp' 2>/dev/null)" ] && fail "temporary file left"
   mv a02.away a02.cab
+  # A later volume that exists already stops the job; it stays as it was and
+  # the volumes written before it are removed.
+  rm -f q*.cab && echo keep > q02.cab
+  lib "-a -ms -v:200 q.cab @list.txt"; expect_rc 3 "existing later volume"
+  [ "$(ls q*.cab | tr '\n' ' ')" = "q02.cab " ] && [ "$(cat q02.cab)" = keep ] || fail "volumes after a refused set: $(ls q*.cab)"
 }
 
 suite_selfextract() {
