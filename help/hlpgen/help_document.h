@@ -21,7 +21,7 @@ private:
     int line_;
 };
 
-enum class ParagraphKind { Title, Heading, Body, Item, Code };
+enum class ParagraphKind { Title, Heading, Body, Item, SubItem, Code };
 
 // A run of text in one font; `emphasis` selects the bold face of the kind.
 struct TextRun {
@@ -35,6 +35,11 @@ struct Paragraph {
     std::vector<std::vector<TextRun>> lines;
     int sourceLine = 0;
 };
+
+// Wine's viewer numbers its buttons from 500 up and takes numbers from 512
+// as menu commands; with its own three buttons that leaves nine per topic.
+// (Nine buttons also stay below its limit of 32 strings per macro.)
+inline constexpr std::size_t kMaxButtonsPerTopic = 9;
 
 // A button the viewer shows while the topic is open; it opens `target`.
 struct TopicButton {

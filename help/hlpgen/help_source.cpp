@@ -8,6 +8,7 @@
 //   .button <target topic id> <label>
 //   .heading <sub-heading>
 //   .item <list item; following text lines continue it>
+//   .subitem <list item one level deeper>
 //   .code <one line of a command example; consecutive lines stay together>
 //   plain text lines                  (a paragraph; a blank line ends it)
 //
@@ -151,9 +152,13 @@ void SourceReader::HandleDirective(std::string_view name, std::string_view rest)
         CurrentTopic().title = ToCp932(rest, line_);
     } else if (name == "button") {
         AddButton(rest);
-    } else if (name == "heading" || name == "item") {
+    } else if (name == "heading") {
         EndParagraph();
-        AppendText(rest, name == "heading" ? ParagraphKind::Heading : ParagraphKind::Item);
+        AppendText(rest, ParagraphKind::Heading);
+        EndParagraph();  // a heading is one line
+    } else if (name == "item" || name == "subitem") {
+        EndParagraph();
+        AppendText(rest, name == "item" ? ParagraphKind::Item : ParagraphKind::SubItem);
     } else if (name == "code") {
         AppendCodeLine(rest);
     } else {
@@ -190,6 +195,10 @@ void SourceReader::AddButton(std::string_view rest) {
     const auto [target, label] = SplitWord(rest);
     if (target.empty() || label.empty()) throw SourceError(line_, ".button needs a topic id and a label");
     CheckButtonLabel(label, line_);
+    if (CurrentTopic().buttons.size() == kMaxButtonsPerTopic) {
+        throw SourceError(line_, "a topic has at most " + std::to_string(kMaxButtonsPerTopic) +
+                                     " buttons (the viewer mistakes further buttons for menu commands)");
+    }
     CurrentTopic().buttons.push_back({std::string(target), ToCp932(label, line_), line_});
 }
 

@@ -38,6 +38,7 @@ ParagraphStyle StyleOf(ParagraphKind kind) {
         case ParagraphKind::Title: return {kFontTitle, kFontTitle, 0, 8, 0, 0};
         case ParagraphKind::Heading: return {kFontHeading, kFontHeading, 12, 2, 0, 0};
         case ParagraphKind::Item: return {kFontBody, kFontBodyBold, 3, 0, 24, -20};
+        case ParagraphKind::SubItem: return {kFontBody, kFontBodyBold, 2, 0, 44, -20};
         case ParagraphKind::Code: return {kFontCode, kFontCodeBold, 4, 0, 24, 0};
         case ParagraphKind::Body: break;
     }
@@ -74,7 +75,8 @@ Record TextRecord(const Paragraph& paragraph) {
             info.U8(0x81);  // line break
         }
         auto runs = paragraph.lines[i];
-        if (i == 0 && paragraph.kind == ParagraphKind::Item) runs.insert(runs.begin(), {"\x81\x45", false});
+        const bool bulleted = paragraph.kind == ParagraphKind::Item || paragraph.kind == ParagraphKind::SubItem;
+        if (i == 0 && bulleted) runs.insert(runs.begin(), {"\x81\x45", false});
         for (const auto& run : runs) {
             text.U8(0);
             info.U8(0x80);  // font change
@@ -107,7 +109,8 @@ Record HeaderRecord(const Topic* topic, int index) {
     if (topic) {
         ByteWriter text;
         text.Append(topic->title);
-        for (const auto& macro : TopicEntryMacros(*topic)) {
+        const auto macro = TopicEntryMacro(*topic);
+        if (!macro.empty()) {
             text.U8(0);
             text.Append(macro);
         }
@@ -215,19 +218,14 @@ Bytes WriteBlocks(const std::vector<Record>& records) {
 
 }  // namespace
 
-std::vector<std::string> TopicEntryMacros(const Topic& topic) {
-    std::vector<std::string> macros;
-    for (std::size_t i = 0; i < topic.buttons.size(); ++i) {
-        const auto& button = topic.buttons[i];
-        if (i % kButtonsPerMacro == 0) {
-            macros.emplace_back();
-        } else {
-            macros.back() += ';';
-        }
-        macros.back() += "CreateButton(\"btn_" + button.target + "\",\"" + button.label + "\",\"JumpID(`',`" +
-                         button.target + "')\")";
+std::string TopicEntryMacro(const Topic& topic) {
+    std::string macro;
+    for (const auto& button : topic.buttons) {
+        if (!macro.empty()) macro += ';';
+        macro += "CreateButton(\"btn_" + button.target + "\",\"" + button.label + "\",\"JumpID(`',`" +
+                 button.target + "')\")";
     }
-    return macros;
+    return macro;
 }
 
 TopicSection BuildTopicSection(const HelpDocument& document) {

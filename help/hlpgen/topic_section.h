@@ -37,12 +37,8 @@ struct TopicSection {
 // Throws SourceError when a paragraph is too long for the format.
 [[nodiscard]] TopicSection BuildTopicSection(const HelpDocument& document);
 
-// Wine's viewer keeps at most 32 quoted strings per macro string; each
-// CreateButton takes three, so the buttons are split into several macros.
-inline constexpr std::size_t kButtonsPerMacro = 10;
-
-// The macros a topic runs when it opens: one viewer button per TopicButton,
+// The macro a topic runs when it opens: one viewer button per TopicButton,
 // in source order.
-[[nodiscard]] std::vector<std::string> TopicEntryMacros(const Topic& topic);
+[[nodiscard]] std::string TopicEntryMacro(const Topic& topic);
 
 }  // namespace hlpgen
