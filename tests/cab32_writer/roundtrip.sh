@@ -68,6 +68,12 @@ scenario_methods() {
     cabwrite "$method" 0 "$WORK/$method.cab" "$WORK/in"
     check "$WORK/$method.cab" "$WORK/in"
   done
+  # Members that are all empty make a folder without data blocks.
+  mkdir -p "$WORK/empties"
+  : > "$WORK/empties/a"
+  : > "$WORK/empties/b"
+  cabwrite lzx21 0 "$WORK/empties.cab" "$WORK/empties"
+  check "$WORK/empties.cab" "$WORK/empties"
   # LZX must really compress: the pattern file alone would take 2 MB.
   [ "$(stat -c %s "$WORK/lzx21.cab")" -lt 600000 ] || fail "lzx21 did not compress"
 }
