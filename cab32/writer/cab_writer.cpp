@@ -95,6 +95,7 @@ private:
     WriteResult AddPiece(std::span<const std::uint8_t> bytes, std::uint16_t uncompressed);
     WriteResult CloseCabinet(bool more);
     void ListNewFiles(FileRange touched);
+    WriteResult ListEmptyFiles(FileRange touched);
     std::uint64_t NewEntryBytes(FileRange touched) const;
     std::uint64_t ReserveForNextBlock() const;
     std::string CabinetPath(int number) const;
@@ -138,10 +139,7 @@ WriteResult CabinetSetWriter::HandleFrame(const Frame& frame) {
         folderIsContinuation_ = false;
         folderFirstFile_ = frame.files.first;
     }
-    if (frame.data.empty()) {
-        if (!frame.files.empty) ListNewFiles(frame.files);  // empty files only
-        return {};
-    }
+    if (frame.data.empty()) return ListEmptyFiles(frame.files);
     if (!encoder_->Encode(frame.data, packed_)) return Failure(WriteError::CompressorFailed);
     if (WriteResult r = Place(packed_, static_cast<std::uint16_t>(frame.data.size()), frame.files); Failed(r))
         return r;
@@ -255,6 +253,19 @@ void CabinetSetWriter::ListNewFiles(FileRange touched) {
         cabinet_.ListFile(file, folder, records_[file].name);
         listedIn_[file] = number_;
     }
+}
+
+// Lists a folder that holds only empty files, in the next volume when its
+// entries do not fit in this one.
+WriteResult CabinetSetWriter::ListEmptyFiles(FileRange touched) {
+    if (touched.empty) return {};
+    const std::uint64_t needed = cabinet_.HeaderSize(NamesFor(true), NewEntryBytes(touched)) + cabinet_.DataSize();
+    if (options_.volumeSizeBytes != 0 && needed > options_.volumeSizeBytes && cabinet_.FolderCount() > 1 &&
+        !cabinet_.LastFolderHasData()) {
+        if (WriteResult r = MoveFolderToNextCabinet(touched); Failed(r)) return r;
+    }
+    ListNewFiles(touched);
+    return {};
 }
 
 std::uint64_t CabinetSetWriter::NewEntryBytes(FileRange touched) const {

@@ -85,5 +85,17 @@ TEST(OutputText, CopyAlwaysEndsInNulAndNeverSplitsACharacter) {
     text.CopyTo(nullptr, 10);  // nothing to write into: no crash
 }
 
+TEST(OutputText, LongOutputKeepsItsBeginningAndItsLastLine) {
+    OutputText text;
+    for (int i = 0; i < 100; ++i) text.Line("解凍: member " + std::to_string(i));
+    text.Line("done");
+    char buffer[200];
+    text.CopyTo(buffer, sizeof buffer);
+    const std::string copied = buffer;
+    EXPECT_LT(copied.size(), sizeof buffer);
+    EXPECT_TRUE(copied.starts_with("解凍: member 0\r\n"));
+    EXPECT_TRUE(copied.ends_with("\r\ndone\r\n")) << copied;
+}
+
 }  // namespace
 }  // namespace cab32
