@@ -84,17 +84,6 @@ bool IsWanted(ReadContext& context, const std::string& name) {
     return found;
 }
 
-// Creates every folder on the way to `path` (the last part is the file).
-bool CreateFoldersFor(const std::string& path) {
-    const std::size_t sep = tarvik::LastPathSeparator(path);
-    if (sep == tarvik::npos || sep == 0) return true;
-    const std::string folder = path.substr(0, sep);
-    const DWORD attributes = GetFileAttributesA(folder.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES) return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    if (!CreateFoldersFor(folder)) return false;
-    return CreateDirectoryA(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
-}
-
 void DiscardPending(ReadContext& context) {
     PendingFile& pending = context.pending;
     if (!pending.active) return;
@@ -311,6 +300,16 @@ std::int64_t FileCabSource::Size() const {
 
 bool FileCabSource::Read(std::int64_t offset, void* buffer, std::uint32_t count) const {
     return file_ && ReadAt(file_.get(), base_ + offset, buffer, count);
+}
+
+bool CreateFoldersFor(const std::string& path) {
+    const std::size_t sep = tarvik::LastPathSeparator(path);
+    if (sep == tarvik::npos || sep == 0) return true;
+    const std::string folder = path.substr(0, sep);
+    const DWORD attributes = GetFileAttributesA(folder.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES) return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    if (!CreateFoldersFor(folder)) return false;
+    return CreateDirectoryA(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
 std::string DescribeFault(CabFault fault) {

@@ -44,6 +44,9 @@ private:
     std::int64_t base_ = 0;
 };
 
+// Creates every folder on the way to `path` (its last part is a file name).
+bool CreateFoldersFor(const std::string& path);
+
 // The Japanese text for a table fault.
 std::string DescribeFault(CabFault fault);
 

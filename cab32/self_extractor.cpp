@@ -76,12 +76,12 @@ int MakeSelfExtractor(HMODULE module, const std::string& cabinetPath, const std:
     const std::string target = JoinPath(folder.empty() ? tarvik::FolderOfPath(cabinetPath) : folder,
                                         tarvik::ReplaceExtension(tarvik::FileNamePart(cabinetPath), ".exe"));
     const std::string temp = target + ".tmp";
-    bool written = false;
+    bool written = CreateFoldersFor(target);
     {
         UniqueHandle cabinet = OpenForReading(cabinetPath);
         UniqueHandle out(CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                                      nullptr));
-        written = cabinet && out && WriteAll(out.get(), stub, stubSize) && CopyFileContent(cabinet.get(), out.get());
+        written = written && cabinet && out && WriteAll(out.get(), stub, stubSize) && CopyFileContent(cabinet.get(), out.get());
     }
     if (!written || !MoveFileExA(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
         DeleteFileA(temp.c_str());
