@@ -46,9 +46,10 @@ if [ ! -f "$WORK/data.done.$MEGABYTES" ]; then
 fi
 INPUT_BYTES=$(du -sb "$DATA" | cut -f1)
 LIST=$WORK/list.txt
-(cd "$DATA" && find . -type f | sort) | sed 's|^\./||' | while read -r f; do
-  printf '%s*Z:%s\r\n' "${f//\//\\}" "$(echo "$DATA/$f" | tr / '\\')"
-done > "$LIST"
+WIN_DATA="Z:$(echo "$DATA" | tr / '\\')"
+# One "stored*source" entry a line, in Windows form.
+(cd "$DATA" && find . -type f | sort) | sed 's|^\./||' |
+  BASE=$WIN_DATA awk '{ gsub("/", "\\"); printf "%s*%s\\%s\r\n", $0, ENVIRON["BASE"], $0 }' > "$LIST"
 WIN_LIST="Z:$(echo "$LIST" | tr / '\\')"
 
 export WINEPREFIX=$RUN_DIR/wineprefix WINEARCH=win64 WINE=/usr/lib/wine/wine64
