@@ -223,7 +223,7 @@ std::string TopicEntryMacro(const Topic& topic) {
     for (const auto& button : topic.buttons) {
         if (!macro.empty()) macro += ';';
         macro += "CreateButton(\"btn_" + button.target + "\",\"" + button.label + "\",\"JumpID(`',`" +
-                 button.target + "')\")";
+                 button.target + "')" + JumpPadding() + "\")";
     }
     return macro;
 }

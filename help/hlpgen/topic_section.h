@@ -37,6 +37,15 @@ struct TopicSection {
 // Throws SourceError when a paragraph is too long for the format.
 [[nodiscard]] TopicSection BuildTopicSection(const HelpDocument& document);
 
+// Blanks after every jump a button makes. Wine's viewer frees the clicked
+// button while its macro still runs (the new topic replaces the buttons),
+// and its macro scanner has already read one character past the jump: a
+// blank there is skipped harmlessly when the new topic's macros are
+// scanned, where the end of the text would end them before they start.
+// The long tail keeps the rest of the freed text from being reused before
+// the scanner reaches its end.
+[[nodiscard]] inline std::string JumpPadding() { return std::string(4000, ' '); }
+
 // The macro a topic runs when it opens: one viewer button per TopicButton,
 // in source order.
 [[nodiscard]] std::string TopicEntryMacro(const Topic& topic);

@@ -59,6 +59,18 @@ HWND FindButton(const std::string& label) {
     return nullptr;
 }
 
+// The viewer's own buttons: contents, index and back.
+constexpr int kViewerButtons = 3;
+constexpr const char* kViewerContentsLabel = "概要";
+
+int CountButtons() {
+    HWND viewer = FindWindowA("MS_WINHELP", nullptr);
+    HWND box = viewer ? GetDlgItem(viewer, kButtonBoxId) : nullptr;
+    int count = 0;
+    for (HWND child = box ? GetWindow(box, GW_CHILD) : nullptr; child; child = GetWindow(child, GW_HWNDNEXT)) ++count;
+    return count;
+}
+
 bool Expect(bool ok, const std::string& what) {
     std::printf("%s: %s\n", ok ? "ok" : "FAILED", what.c_str());
     if (!ok) {
@@ -110,14 +122,21 @@ int Check(HWND owner, const char* file) {
                  "HELP_CONTEXT 4 shows the introduction");
     ok &= Expect(Request(owner, file, HELP_FINDER, 0) && WaitForTitle(kContentsTitle),
                  "HELP_FINDER shows the contents");
+    // From the contents through each button and back with the viewer's own
+    // contents button: every topic reached by a click must show its buttons.
+    Request(owner, file, HELP_CONTEXT, 1);
     for (const auto& target : kContentsButtons) {
-        Request(owner, file, HELP_CONTEXT, 1);
         const bool atContents = WaitForTitle(kContentsTitle);
         HWND button = FindButton(target.label);
         if (button) PostMessageA(button, BM_CLICK, 0, 0);
-        ok &= Expect(atContents && button && WaitForTitle(target.title),
-                     std::string("button ") + target.label + " opens " + target.title);
+        const bool opened = atContents && button && WaitForTitle(target.title);
+        Sleep(300);
+        ok &= Expect(opened && CountButtons() > kViewerButtons,
+                     std::string("button ") + target.label + " opens " + target.title + " with its buttons");
+        HWND contents = FindButton(kViewerContentsLabel);
+        if (contents) PostMessageA(contents, BM_CLICK, 0, 0);
     }
+    ok &= Expect(WaitForTitle(kContentsTitle), "the viewer's contents button leads back to the contents");
     WinHelpA(owner, file, HELP_QUIT, 0);
     return ok ? 0 : 1;
 }
