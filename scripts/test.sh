@@ -14,4 +14,6 @@ wineserver -p   # keep the Wine server up for the whole run
 "$WINE" cmd /c exit >/dev/null 2>&1 || true
 
 cd "$RUN_DIR"
-ctest --output-on-failure -j "$(nproc)" "$@"
+# A test process that Wine leaves hanging is tried once more; a real
+# failure fails twice.
+ctest --output-on-failure -j "$(nproc)" --repeat until-pass:2 "$@"
