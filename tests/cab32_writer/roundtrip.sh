@@ -81,17 +81,17 @@ scenario_methods() {
 scenario_volumes() {
   make_awkward_inputs "$WORK/in"
   local method volume count
-  for method in none mszip lzx15 lzx21; do
-    for volume in 65536 4000; do
-      mkdir -p "$WORK/$method-$volume"
-      cabwrite "$method" "$volume" "$WORK/$method-$volume/set.cab" "$WORK/in"
-      count=$(ls "$WORK/$method-$volume" | wc -l)
-      [ "$count" -gt 1 ] || fail "$method $volume made one volume"
-      for f in "$WORK/$method-$volume"/*; do
-        [ "$(stat -c %s "$f")" -le "$volume" ] || fail "$f is larger than $volume bytes"
-      done
-      check "$WORK/$method-$volume/set01.cab" "$WORK/in"
+  for method in none mszip lzx15 lzx16 lzx17 lzx18 lzx19 lzx20 lzx21 small:none small:mszip small:lzx21; do
+    volume=65536
+    if [ "${method#small:}" != "$method" ]; then method=${method#small:}; volume=4000; fi
+    mkdir -p "$WORK/$method-$volume"
+    cabwrite "$method" "$volume" "$WORK/$method-$volume/set.cab" "$WORK/in"
+    count=$(ls "$WORK/$method-$volume" | wc -l)
+    [ "$count" -gt 1 ] || fail "$method $volume made one volume"
+    for f in "$WORK/$method-$volume"/*; do
+      [ "$(stat -c %s "$f")" -le "$volume" ] || fail "$f is larger than $volume bytes"
     done
+    check "$WORK/$method-$volume/set01.cab" "$WORK/in"
   done
 }
 

@@ -1,0 +1,100 @@
+// Tests of WriteCabinet's contract that the command-line round trips do not
+// reach: cancelling, and what a failed job leaves behind.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+
+#include "cab_writer.h"
+
+namespace {
+
+using namespace tarvik::cabwriter;
+
+class WriteCabinetTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char base[MAX_PATH];
+        GetTempPathA(MAX_PATH, base);
+        folder_ = std::string(base) + "cabwriter_test_" + std::to_string(GetCurrentProcessId());
+        CreateDirectoryA(folder_.c_str(), nullptr);
+        source_ = folder_ + "\\data.bin";
+        std::ofstream out(source_, std::ios::binary);
+        for (unsigned i = 0; i < 300000; ++i) out.put(static_cast<char>((i * 7919u) >> 5));
+    }
+    void TearDown() override {
+        WIN32_FIND_DATAA found;
+        HANDLE search = FindFirstFileA((folder_ + "\\*").c_str(), &found);
+        if (search != INVALID_HANDLE_VALUE) {
+            do DeleteFileA((folder_ + "\\" + found.cFileName).c_str());
+            while (FindNextFileA(search, &found));
+            FindClose(search);
+        }
+        RemoveDirectoryA(folder_.c_str());
+    }
+    bool Exists(const std::string& name) const {
+        return GetFileAttributesA((folder_ + "\\" + name).c_str()) != INVALID_FILE_ATTRIBUTES;
+    }
+    WriterOptions VolumeOptions(std::uint32_t size) const {
+        WriterOptions options;
+        options.compression = Compression::None;
+        options.volumeSizeBytes = size;
+        const std::string folder = folder_;
+        options.volumePath = [folder](int n) { return folder + "\\v" + std::to_string(n) + ".cab"; };
+        return options;
+    }
+
+    std::string folder_;
+    std::string source_;
+};
+
+TEST_F(WriteCabinetTest, CancellingMidwayRemovesTheVolumesAlreadyWritten) {
+    WriterOptions options = VolumeOptions(50000);
+    int calls = 0;
+    options.progress = [&](std::uint64_t, std::uint64_t) { return ++calls < 5; };
+    const WriteResult result = WriteCabinet({{source_, "data.bin"}}, options);
+    EXPECT_EQ(result.error, WriteError::Cancelled);
+    EXPECT_TRUE(result.cabinets.empty());
+    EXPECT_FALSE(Exists("v1.cab"));
+    EXPECT_FALSE(Exists("v2.cab"));
+}
+
+TEST_F(WriteCabinetTest, ReportsEveryVolumeInOrderWithTheirTotalSize) {
+    std::uint64_t lastDone = 0, total = 0;
+    WriterOptions options = VolumeOptions(100000);
+    options.progress = [&](std::uint64_t done, std::uint64_t all) {
+        EXPECT_GT(done, lastDone);
+        lastDone = done;
+        total = all;
+        return true;
+    };
+    const WriteResult result = WriteCabinet({{source_, "data.bin"}}, options);
+    ASSERT_EQ(result.error, WriteError::None);
+    ASSERT_EQ(result.cabinets.size(), 4u);
+    std::uint64_t bytes = 0;
+    for (int n = 1; n <= 4; ++n) {
+        EXPECT_EQ(result.cabinets[n - 1], folder_ + "\\v" + std::to_string(n) + ".cab");
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        ASSERT_TRUE(GetFileAttributesExA(result.cabinets[n - 1].c_str(), GetFileExInfoStandard, &data));
+        bytes += data.nFileSizeLow;
+    }
+    EXPECT_EQ(result.cabinetBytes, bytes);
+    EXPECT_EQ(lastDone, 300000u);
+    EXPECT_EQ(total, 300000u);
+}
+
+TEST_F(WriteCabinetTest, AVolumeNameThatExistsStopsTheSetAndKeepsThatFile) {
+    std::ofstream(folder_ + "\\v2.cab") << "someone else's";
+    const WriteResult result = WriteCabinet({{source_, "data.bin"}}, VolumeOptions(100000));
+    EXPECT_EQ(result.error, WriteError::OutputExists);
+    EXPECT_EQ(result.failedPath, folder_ + "\\v2.cab");
+    EXPECT_FALSE(Exists("v1.cab"));
+    std::ifstream kept(folder_ + "\\v2.cab");
+    std::string text;
+    std::getline(kept, text);
+    EXPECT_EQ(text, "someone else's");
+}
+
+}  // namespace
