@@ -7,6 +7,7 @@ packages=(
   wine wine32:i386 wine64
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools
   cmake make
+  g++
   googletest
   xvfb xauth x11-utils
   fonts-ipafont-gothic fonts-wine

@@ -176,6 +176,9 @@ void GeneratedHelpFile(const std::string& hlpPath, const std::string& sourcePath
             for (std::size_t at = macro.find("JumpID(`',`"); at != std::string::npos; at = macro.find("JumpID(`',`", at + 1)) {
                 const auto start = at + 11;
                 const auto target = macro.substr(start, macro.find('\'', start) - start);
+                // Wine's viewer needs a blank right after each jump (it frees the
+                // clicked button while the jump's macro text is still being read).
+                CHECK(macro.compare(start + target.size(), 3, "') ") == 0);
                 const auto labelEnd = macro.rfind("\",\"JumpID", at);
                 const auto label = macro.substr(macro.rfind('"', labelEnd - 1) + 1, labelEnd - macro.rfind('"', labelEnd - 1) - 1);
                 CHECK(label.find('\\') == std::string::npos && label.find('`') == std::string::npos);
