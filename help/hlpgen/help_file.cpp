@@ -59,9 +59,11 @@ Bytes SystemFile(const HelpDocument& document, std::uint32_t contentsOffset) {
     contents.U32(contentsOffset);
     SystemRecord(out, 3, contents.Data());
     // The viewer's own contents and back buttons jump too; they get the
-    // same blank tail as the topics' buttons.
-    SystemRecord(out, 4, TextZ("ChangeButtonBinding(\"BTN_CONTENTS\",\"Contents()" + JumpPadding() +
-                               "\");ChangeButtonBinding(\"BTN_BACK\",\"Back()" + JumpPadding() + "\")"));
+    // same protection as the topics' buttons.
+    SystemRecord(out, 4, TextZ("ChangeButtonBinding(\"BTN_CONTENTS\",\"" +
+                               SafeButtonMacro("BTN_CONTENTS", "Contents()") +
+                               "\");ChangeButtonBinding(\"BTN_BACK\",\"" + SafeButtonMacro("BTN_BACK", "Back()") +
+                               "\")"));
     SystemRecord(out, 9, Bytes{0, 0, 0, 0, 0, 0, 0, 0, 0x11, 0x04});  // LCID 0x0411
     SystemRecord(out, 11, Bytes{0x80, 0x00});                         // SHIFTJIS_CHARSET
     return out.Take();

@@ -15,7 +15,7 @@
 // Inside text, {{ and }} mark emphasised (bold) words.
 #include <cctype>
 #include <map>
-#include <set>
+#include <string>
 
 #include "cp932.h"
 #include "help_document.h"

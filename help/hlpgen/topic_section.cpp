@@ -218,12 +218,17 @@ Bytes WriteBlocks(const std::vector<Record>& records) {
 
 }  // namespace
 
+std::string SafeButtonMacro(const std::string& buttonId, const std::string& jump) {
+    return "ChangeButtonBinding(`" + buttonId + "',`" + jump + " ');" + jump + " ";
+}
+
 std::string TopicEntryMacro(const Topic& topic) {
     std::string macro;
     for (const auto& button : topic.buttons) {
         if (!macro.empty()) macro += ';';
-        macro += "CreateButton(\"btn_" + button.target + "\",\"" + button.label + "\",\"JumpID(`',`" +
-                 button.target + "')" + JumpPadding() + "\")";
+        const auto id = "btn_" + button.target;
+        macro += "CreateButton(\"" + id + "\",\"" + button.label + "\",\"" +
+                 SafeButtonMacro(id, "JumpID(`',`" + button.target + "')") + "\")";
     }
     return macro;
 }

@@ -37,14 +37,14 @@ struct TopicSection {
 // Throws SourceError when a paragraph is too long for the format.
 [[nodiscard]] TopicSection BuildTopicSection(const HelpDocument& document);
 
-// Blanks after every jump a button makes. Wine's viewer frees the clicked
-// button while its macro still runs (the new topic replaces the buttons),
-// and its macro scanner has already read one character past the jump: a
-// blank there is skipped harmlessly when the new topic's macros are
-// scanned, where the end of the text would end them before they start.
-// The long tail keeps the rest of the freed text from being reused before
-// the scanner reaches its end.
-[[nodiscard]] inline std::string JumpPadding() { return std::string(4000, ' '); }
+// The macro a button runs: it opens `jump`, made safe for Wine's viewer.
+// That viewer frees the clicked button while its macro still runs (the new
+// topic replaces all buttons). Rebinding the button to the same jump first
+// takes the running copy out of the button list, so it outlives the jump.
+// Its scanner has also read one character past the jump: a blank there is
+// skipped by the new topic's macros, where the end of the text would stop
+// them before they start.
+[[nodiscard]] std::string SafeButtonMacro(const std::string& buttonId, const std::string& jump);
 
 // The macro a topic runs when it opens: one viewer button per TopicButton,
 // in source order.
