@@ -24,6 +24,9 @@ public:
         accumulator_ &= (std::uint64_t{1} << pending_) - 1u;
     }
 
+    // Bytes written so far (whole words only).
+    std::size_t Bytes() const { return out_.size(); }
+
     // Pads with zero bits up to the next 16-bit word, as the reader skips
     // to one at the end of every 32 KB frame.
     void AlignToWord() {

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <deque>
 #include <span>
 
 #include "cab_checksum.h"
@@ -17,6 +18,9 @@ constexpr std::size_t kMaxFiles = 0xFFFF;
 constexpr std::size_t kMaxNameBytes = 255;
 // A folder counts its data blocks in 16 bits.
 constexpr std::uint64_t kMaxFolderBytes = std::uint64_t{0xFFFF} * kFrameSize;
+// Frames an LZX block covers in a single cabinet: its trees are sent once
+// for 128 KB instead of for every 32 KB (about 0.7% smaller).
+constexpr int kFramesPerLzxBlock = 4;
 constexpr std::uint16_t kAttributeMask = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
                                          FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
 
@@ -106,7 +110,12 @@ private:
     WinFile& scratch_;
     InputReader reader_;
     std::unique_ptr<FrameEncoder> encoder_;
-    std::vector<std::uint8_t> packed_;
+    struct WaitingFrame {
+        std::uint16_t size;
+        FileRange files;
+    };
+    std::deque<WaitingFrame> waiting_;  // frames given to the encoder whose blocks are not placed yet
+    Payloads ready_;
     CabinetContent cabinet_;
     int number_ = 1;
     std::uint64_t scratchEnd_ = 0;
@@ -131,18 +140,30 @@ WriteResult CabinetSetWriter::Run() {
     return CloseCabinet(false);
 }
 
+// Compresses a frame and places the blocks that are ready. LZX holds
+// several frames per block in a single cabinet; in volumes every frame is
+// placed at once, as a cut must be able to end the folder right after it.
 WriteResult CabinetSetWriter::HandleFrame(const Frame& frame) {
     if (frame.startsFolder) {
-        encoder_ = MakeFrameEncoder(options_.compression, options_.lzxWindowBits, options_.mszipLevel);
+        const int framesPerBlock = options_.volumeSizeBytes == 0 ? kFramesPerLzxBlock : 1;
+        encoder_ = MakeFrameEncoder(options_.compression, options_.lzxWindowBits, options_.mszipLevel, framesPerBlock);
         if (!encoder_) return Failure(WriteError::BadSettings);
         cabinet_.AddFolder(compressionType_);
         folderIsContinuation_ = false;
         folderFirstFile_ = frame.files.first;
     }
+    ready_.clear();
+    if (!frame.data.empty()) {
+        waiting_.push_back({static_cast<std::uint16_t>(frame.data.size()), frame.files});
+        if (!encoder_->Encode(frame.data, ready_)) return Failure(WriteError::CompressorFailed);
+    }
+    if (frame.endsFolder && !encoder_->Finish(ready_)) return Failure(WriteError::CompressorFailed);
+    for (const std::vector<std::uint8_t>& payload : ready_) {
+        const WaitingFrame waiting = waiting_.front();
+        waiting_.pop_front();
+        if (WriteResult r = Place(payload, waiting.size, waiting.files); Failed(r)) return r;
+    }
     if (frame.data.empty()) return ListEmptyFiles(frame.files);
-    if (!encoder_->Encode(frame.data, packed_)) return Failure(WriteError::CompressorFailed);
-    if (WriteResult r = Place(packed_, static_cast<std::uint16_t>(frame.data.size()), frame.files); Failed(r))
-        return r;
     done_ += frame.data.size();
     if (options_.progress && !options_.progress(done_, total_)) return Failure(WriteError::Cancelled);
     return {};

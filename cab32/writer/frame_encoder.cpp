@@ -10,19 +10,20 @@ namespace {
 // Stores the data as it is.
 class StoreEncoder final : public FrameEncoder {
 public:
-    bool Encode(std::span<const std::uint8_t> frame, std::vector<std::uint8_t>& out) override {
-        out.assign(frame.begin(), frame.end());
+    bool Encode(std::span<const std::uint8_t> frame, Payloads& ready) override {
+        ready.emplace_back(frame.begin(), frame.end());
         return true;
     }
 };
 
 }  // namespace
 
-std::unique_ptr<FrameEncoder> MakeFrameEncoder(Compression compression, int lzxWindowBits, int mszipLevel) {
+std::unique_ptr<FrameEncoder> MakeFrameEncoder(Compression compression, int lzxWindowBits, int mszipLevel,
+                                               int framesPerBlock) {
     switch (compression) {
     case Compression::None: return std::make_unique<StoreEncoder>();
     case Compression::Mszip: return MakeMszipEncoder(mszipLevel);
-    case Compression::Lzx: return MakeLzxEncoder(lzxWindowBits);
+    case Compression::Lzx: return MakeLzxEncoder(lzxWindowBits, framesPerBlock);
     }
     return nullptr;
 }

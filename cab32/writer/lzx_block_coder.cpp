@@ -60,14 +60,16 @@ struct Statistics {
     std::vector<std::uint32_t> main, length, aligned;
 };
 
-Statistics Count(std::span<const Item> items, int mainSymbols) {
+Statistics Count(std::span<const std::vector<Item>> frames, int mainSymbols) {
     Statistics stats{std::vector<std::uint32_t>(mainSymbols, 0),
                      std::vector<std::uint32_t>(kNumSecondaryLengths, 0),
                      std::vector<std::uint32_t>(kAlignedSymbols, 0)};
-    for (const Item& item : items) {
-        ++stats.main[item.mainSymbol];
-        if (item.lengthSymbol != kNoLengthSymbol) ++stats.length[item.lengthSymbol];
-        if (item.mainSymbol >= kNumChars && item.extraBits >= 3) ++stats.aligned[item.extra & 7];
+    for (const std::vector<Item>& items : frames) {
+        for (const Item& item : items) {
+            ++stats.main[item.mainSymbol];
+            if (item.lengthSymbol != kNoLengthSymbol) ++stats.length[item.lengthSymbol];
+            if (item.mainSymbol >= kNumChars && item.extraBits >= 3) ++stats.aligned[item.extra & 7];
+        }
     }
     return stats;
 }
@@ -81,6 +83,28 @@ bool AlignedPays(const Statistics& stats, const std::vector<std::uint8_t>& align
         aligned += std::uint64_t{alignedLengths[s]} * stats.aligned[s];
     }
     return aligned < plain;
+}
+
+struct Codes {
+    std::vector<std::uint16_t> main;
+    const std::vector<std::uint8_t>& mainLengths;
+    std::vector<std::uint16_t> length;
+    const std::vector<std::uint8_t>& lengthLengths;
+    std::vector<std::uint16_t> aligned;
+    const std::vector<std::uint8_t>& alignedLengths;
+    bool alignedBlock;
+};
+
+void PutItem(BitWriter& out, const Codes& codes, const Item& item) {
+    PutSymbol(out, codes.main, codes.mainLengths, item.mainSymbol);
+    if (item.mainSymbol < kNumChars) return;
+    if (item.lengthSymbol != kNoLengthSymbol) PutSymbol(out, codes.length, codes.lengthLengths, item.lengthSymbol);
+    if (codes.alignedBlock && item.extraBits >= 3) {
+        out.Put(item.extra >> 3, item.extraBits - 3);
+        PutSymbol(out, codes.aligned, codes.alignedLengths, static_cast<int>(item.extra & 7));
+    } else if (item.extraBits != 0) {
+        out.Put(item.extra, item.extraBits);
+    }
 }
 
 }  // namespace
@@ -103,9 +127,10 @@ BlockCoder::BlockCoder(int windowBits)
     : previousMain_(kNumChars + 8 * PositionSlotCount(windowBits), 0),
       previousLength_(kNumSecondaryLengths, 0) {}
 
-void BlockCoder::WriteBlock(BitWriter& out, std::span<const Item> items, std::uint32_t uncompressedSize) {
+void BlockCoder::WriteBlock(BitWriter& out, std::span<const std::vector<Item>> frames, std::uint32_t uncompressedSize,
+                            std::vector<std::size_t>& frameEnds) {
     const int mainSymbols = static_cast<int>(previousMain_.size());
-    const Statistics stats = Count(items, mainSymbols);
+    const Statistics stats = Count(frames, mainSymbols);
     const std::vector<std::uint8_t> mainLengths = BuildCodeLengths(stats.main, 16);
     const std::vector<std::uint8_t> lengthLengths = BuildCodeLengths(stats.length, 16);
     const std::vector<std::uint8_t> alignedLengths = BuildCodeLengths(stats.aligned, 7);
@@ -120,19 +145,12 @@ void BlockCoder::WriteBlock(BitWriter& out, std::span<const Item> items, std::ui
     WriteTreeLengths(out, mainLengths, previousMain_, kNumChars, mainSymbols);
     WriteTreeLengths(out, lengthLengths, previousLength_, 0, kNumSecondaryLengths);
 
-    const std::vector<std::uint16_t> mainCodes = CanonicalCodes(mainLengths);
-    const std::vector<std::uint16_t> lengthCodes = CanonicalCodes(lengthLengths);
-    const std::vector<std::uint16_t> alignedCodes = CanonicalCodes(alignedLengths);
-    for (const Item& item : items) {
-        PutSymbol(out, mainCodes, mainLengths, item.mainSymbol);
-        if (item.mainSymbol < kNumChars) continue;
-        if (item.lengthSymbol != kNoLengthSymbol) PutSymbol(out, lengthCodes, lengthLengths, item.lengthSymbol);
-        if (aligned && item.extraBits >= 3) {
-            out.Put(item.extra >> 3, item.extraBits - 3);
-            PutSymbol(out, alignedCodes, alignedLengths, static_cast<int>(item.extra & 7));
-        } else if (item.extraBits != 0) {
-            out.Put(item.extra, item.extraBits);
-        }
+    const Codes codes{CanonicalCodes(mainLengths), mainLengths, CanonicalCodes(lengthLengths), lengthLengths,
+                      CanonicalCodes(alignedLengths), alignedLengths, aligned};
+    for (const std::vector<Item>& items : frames) {
+        for (const Item& item : items) PutItem(out, codes, item);
+        out.AlignToWord();
+        frameEnds.push_back(out.Bytes());
     }
     previousMain_ = mainLengths;
     previousLength_ = lengthLengths;

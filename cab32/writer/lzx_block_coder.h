@@ -25,8 +25,11 @@ public:
     explicit BlockCoder(int windowBits);
 
     // Writes one verbatim or aligned-offset block, whichever is shorter,
-    // covering `uncompressedSize` bytes.
-    void WriteBlock(BitWriter& out, std::span<const Item> items, std::uint32_t uncompressedSize);
+    // holding the items of consecutive frames (`uncompressedSize` bytes in
+    // all). Each frame's items end on a 16-bit boundary; `frameEnds`
+    // receives the output size at each of those boundaries.
+    void WriteBlock(BitWriter& out, std::span<const std::vector<Item>> frames, std::uint32_t uncompressedSize,
+                    std::vector<std::size_t>& frameEnds);
 
 private:
     std::vector<std::uint8_t> previousMain_;

@@ -46,23 +46,23 @@ int EstimateValue(std::uint32_t length, std::uint32_t offset, bool repeated) {
 
 class LzxEncoder final : public FrameEncoder {
 public:
-    explicit LzxEncoder(int windowBits)
+    LzxEncoder(int windowBits, int framesPerBlock)
         : finder_(windowBits, EffortFor(windowBits).maxChain, EffortFor(windowBits).niceLength),
           coder_(windowBits),
-          maxOffset_(MaxOffset(windowBits)) {}
+          maxOffset_(MaxOffset(windowBits)),
+          framesPerBlock_(static_cast<std::size_t>(framesPerBlock)) {}
 
-    bool Encode(std::span<const std::uint8_t> frame, std::vector<std::uint8_t>& out) override {
-        out.clear();
-        BitWriter bits(out);
-        if (first_) {
-            bits.Put(0, 1);  // no x86 call translation
-            first_ = false;
-        }
+    bool Encode(std::span<const std::uint8_t> frame, Payloads& ready) override {
         const std::uint32_t start = finder_.Append(frame);
-        items_.clear();
+        frames_.emplace_back();
         Parse(start, start + static_cast<std::uint32_t>(frame.size()));
-        coder_.WriteBlock(bits, items_, static_cast<std::uint32_t>(frame.size()));
-        bits.AlignToWord();
+        blockSize_ += static_cast<std::uint32_t>(frame.size());
+        if (frames_.size() >= framesPerBlock_) FlushBlock(ready);
+        return true;
+    }
+
+    bool Finish(Payloads& ready) override {
+        if (!frames_.empty()) FlushBlock(ready);
         return true;
     }
 
@@ -71,14 +71,38 @@ private:
     void Parse(std::uint32_t position, std::uint32_t end);
     void EmitLiteral(std::uint32_t position);
     void EmitMatch(const Choice& match);
+    void FlushBlock(Payloads& ready);
 
     MatchFinder finder_;
     lzx::BlockCoder coder_;
     std::uint32_t maxOffset_;
     std::uint32_t repeats_[3] = {1, 1, 1};
+    std::size_t framesPerBlock_;
     bool first_ = true;
-    std::vector<Item> items_;
+    std::vector<std::vector<Item>> frames_;  // items of the frames held for the next block
+    std::uint32_t blockSize_ = 0;
 };
+
+// Writes the held frames as one block and cuts the bits into one payload
+// per frame at the 16-bit boundaries where the frames end.
+void LzxEncoder::FlushBlock(Payloads& ready) {
+    std::vector<std::uint8_t> bytes;
+    BitWriter bits(bytes);
+    if (first_) {
+        bits.Put(0, 1);  // no x86 call translation
+        first_ = false;
+    }
+    std::vector<std::size_t> frameEnds;
+    coder_.WriteBlock(bits, frames_, blockSize_, frameEnds);
+    std::size_t from = 0;
+    for (std::size_t end : frameEnds) {
+        ready.emplace_back(bytes.begin() + static_cast<std::ptrdiff_t>(from),
+                           bytes.begin() + static_cast<std::ptrdiff_t>(end));
+        from = end;
+    }
+    frames_.clear();
+    blockSize_ = 0;
+}
 
 // Best of the three repeated offsets and the longest hash-chain match.
 // Matches stop at the frame's end: readers decode each frame on its own.
@@ -131,7 +155,7 @@ void LzxEncoder::Parse(std::uint32_t position, std::uint32_t end) {
 }
 
 void LzxEncoder::EmitLiteral(std::uint32_t position) {
-    items_.push_back({*finder_.At(position), kNoLengthSymbol, 0, 0});
+    frames_.back().push_back({*finder_.At(position), kNoLengthSymbol, 0, 0});
 }
 
 // Codes a match and updates the repeated offsets exactly as a reader does.
@@ -156,14 +180,17 @@ void LzxEncoder::EmitMatch(const Choice& match) {
     const auto lengthSymbol = lengthHeader < kNumPrimaryLengths
                                   ? kNoLengthSymbol
                                   : static_cast<std::uint16_t>(lengthHeader - kNumPrimaryLengths);
-    items_.push_back({static_cast<std::uint16_t>(kNumChars + slot * 8 + primary), lengthSymbol, extraBits, extra});
+    frames_.back().push_back(
+        {static_cast<std::uint16_t>(kNumChars + slot * 8 + primary), lengthSymbol, extraBits, extra});
 }
 
 }  // namespace
 
-std::unique_ptr<FrameEncoder> MakeLzxEncoder(int windowBits) {
-    if (windowBits < kMinWindowBits || windowBits > kMaxWindowBits) return nullptr;
-    return std::make_unique<LzxEncoder>(windowBits);
+std::unique_ptr<FrameEncoder> MakeLzxEncoder(int windowBits, int framesPerBlock) {
+    if (windowBits < kMinWindowBits || windowBits > kMaxWindowBits || framesPerBlock < 1) return nullptr;
+    // The block size field has 24 bits.
+    if (framesPerBlock > 256) framesPerBlock = 256;
+    return std::make_unique<LzxEncoder>(windowBits, framesPerBlock);
 }
 
 }  // namespace tarvik::cabwriter

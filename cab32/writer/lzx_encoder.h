@@ -5,9 +5,10 @@
 
 namespace tarvik::cabwriter {
 
-// Null for window bits outside 15..21. Every frame becomes one block and
-// ends on a 16-bit boundary; the stream header says "no x86 call
-// translation" (one zero bit), so readers leave E8 bytes alone.
-[[nodiscard]] std::unique_ptr<FrameEncoder> MakeLzxEncoder(int windowBits);
+// Null for window bits outside 15..21. A block covers `framesPerBlock`
+// frames (fewer at the folder's end); every frame ends on a 16-bit
+// boundary. The stream header says "no x86 call translation" (one zero
+// bit), so readers leave E8 bytes alone.
+[[nodiscard]] std::unique_ptr<FrameEncoder> MakeLzxEncoder(int windowBits, int framesPerBlock);
 
 }  // namespace tarvik::cabwriter

@@ -20,7 +20,8 @@ public:
         return started_;
     }
 
-    bool Encode(std::span<const std::uint8_t> frame, std::vector<std::uint8_t>& out) override {
+    bool Encode(std::span<const std::uint8_t> frame, Payloads& ready) override {
+        std::vector<std::uint8_t>& out = ready.emplace_back();
         if (deflateReset(&stream_) != Z_OK) return false;
         if (!history_.empty() &&
             deflateSetDictionary(&stream_, history_.data(), static_cast<uInt>(history_.size())) != Z_OK)
