@@ -15,10 +15,12 @@ struct Page {
 };
 
 // Fills leaf pages in order; each page links to its neighbours.
-std::vector<Page> BuildLeaves(unsigned pageSize, const std::vector<BTreeEntry>& entries) {
+std::vector<Page> BuildLeaves(unsigned pageSize, const std::vector<BTreeEntry>& entries,
+                              std::vector<std::size_t>* leafStarts) {
     std::vector<Page> pages;
     std::size_t next = 0;
     do {
+        if (leafStarts) leafStarts->push_back(next);
         Page page;
         ByteWriter body;
         unsigned count = 0;
@@ -71,8 +73,9 @@ unsigned BuildIndexLevel(unsigned pageSize, std::vector<Page>& pages, std::size_
 
 }  // namespace
 
-Bytes BuildBTree(const BTreeFormat& format, const std::vector<BTreeEntry>& sortedEntries) {
-    auto pages = BuildLeaves(format.pageSize, sortedEntries);
+Bytes BuildBTree(const BTreeFormat& format, const std::vector<BTreeEntry>& sortedEntries,
+                 std::vector<std::size_t>* leafStarts) {
+    auto pages = BuildLeaves(format.pageSize, sortedEntries, leafStarts);
     unsigned levels = 1;
     std::size_t levelFirst = 0;
     std::size_t levelCount = pages.size();

@@ -21,6 +21,9 @@ struct BTreeFormat {
 
 // Lays out entries that are already in key order into leaf pages and as
 // many levels of index pages as needed; the root is the last page.
-[[nodiscard]] Bytes BuildBTree(const BTreeFormat& format, const std::vector<BTreeEntry>& sortedEntries);
+// `leafStarts`, when given, receives the index of the first entry of each
+// leaf page, in page order.
+[[nodiscard]] Bytes BuildBTree(const BTreeFormat& format, const std::vector<BTreeEntry>& sortedEntries,
+                               std::vector<std::size_t>* leafStarts = nullptr);
 
 }  // namespace hlpgen

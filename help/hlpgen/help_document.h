@@ -48,11 +48,18 @@ struct TopicButton {
     int sourceLine = 0;
 };
 
+// A word of the viewer's index that leads to the topic.
+struct Keyword {
+    std::string text;  // code page 932
+    int sourceLine = 0;
+};
+
 struct Topic {
     std::string id;                      // letters, digits, '_' and '.'
     std::optional<std::int32_t> context;  // number for HELP_CONTEXT
     std::string title;                   // code page 932
     std::vector<TopicButton> buttons;
+    std::vector<Keyword> keywords;
     std::vector<Paragraph> paragraphs;
     int sourceLine = 0;
 };

@@ -58,11 +58,12 @@ Bytes SystemFile(const HelpDocument& document, std::uint32_t contentsOffset) {
     ByteWriter contents;
     contents.U32(contentsOffset);
     SystemRecord(out, 3, contents.Data());
-    // The viewer's own contents and back buttons jump too; they get the
+    // The viewer's own contents, index and back buttons jump too; they get the
     // same protection as the topics' buttons.
     SystemRecord(out, 4, TextZ("ChangeButtonBinding(\"BTN_CONTENTS\",\"" +
                                SafeButtonMacro("BTN_CONTENTS", "Contents()") +
                                "\");ChangeButtonBinding(\"BTN_BACK\",\"" + SafeButtonMacro("BTN_BACK", "Back()") +
+                               "\");ChangeButtonBinding(\"BTN_INDEX\",\"" + SafeButtonMacro("BTN_INDEX", "Finder()") +
                                "\")"));
     SystemRecord(out, 9, Bytes{0, 0, 0, 0, 0, 0, 0, 0, 0x11, 0x04});  // LCID 0x0411
     SystemRecord(out, 11, Bytes{0x80, 0x00});                         // SHIFTJIS_CHARSET
@@ -141,6 +142,40 @@ Bytes TitleFile(const HelpDocument& document, const std::vector<std::uint32_t>& 
     return BuildBTree({0x0002, 0x0800, "Lz"}, entries);
 }
 
+// The viewer's index: sorted words (|KWBTREE), the topic offset of each
+// (|KWDATA) and the first word of each leaf page (|KWMAP).
+void AddKeywordFiles(const HelpDocument& document, const std::vector<std::uint32_t>& offsets,
+                     std::map<std::string, Bytes>& files) {
+    std::vector<std::pair<std::string, std::uint32_t>> words;
+    for (std::size_t i = 0; i < document.topics.size(); ++i) {
+        for (const auto& keyword : document.topics[i].keywords) words.emplace_back(keyword.text, offsets[i]);
+    }
+    if (words.empty()) return;
+    std::sort(words.begin(), words.end());  // byte order, as strcmp
+    ByteWriter data;
+    std::vector<BTreeEntry> entries;
+    for (const auto& [word, offset] : words) {
+        ByteWriter key;
+        key.TextZ(word);
+        ByteWriter leaf;
+        leaf.TextZ(word);
+        leaf.U16(1);  // one topic
+        leaf.U32(static_cast<std::uint32_t>(data.Size()));
+        data.U32(offset);
+        entries.push_back({key.Take(), leaf.Take()});
+    }
+    std::vector<std::size_t> leafStarts;
+    files["|KWBTREE"] = BuildBTree({0x0002, 0x0800, "F24"}, entries, &leafStarts);
+    files["|KWDATA"] = data.Take();
+    ByteWriter map;
+    map.U16(static_cast<unsigned>(leafStarts.size()));
+    for (std::size_t page = 0; page < leafStarts.size(); ++page) {
+        map.U32(static_cast<std::uint32_t>(leafStarts[page]));
+        map.U16(static_cast<unsigned>(page));
+    }
+    files["|KWMAP"] = map.Take();
+}
+
 // Lays the internal files out after the 16-byte header, the directory last.
 Bytes Assemble(const std::map<std::string, Bytes>& files) {
     std::uint32_t offset = 16;
@@ -189,6 +224,7 @@ Bytes BuildHelpFile(const HelpDocument& document) {
     files["|CONTEXT"] = ContextFile(document, topics.topicOffsets);
     files["|CTXOMAP"] = ContextMapFile(document, topics.topicOffsets);
     files["|TTLBTREE"] = TitleFile(document, topics.topicOffsets);
+    AddKeywordFiles(document, topics.topicOffsets, files);
     return Assemble(files);
 }
 

@@ -6,6 +6,7 @@
 //   .topic <id> [<context number>]
 //   .title <topic title>
 //   .button <target topic id> <label>
+//   .keywords <word>;<word>...        (index entries leading to the topic)
 //   .heading <sub-heading>
 //   .item <list item; following text lines continue it>
 //   .subitem <list item one level deeper>
@@ -13,6 +14,7 @@
 //   plain text lines                  (a paragraph; a blank line ends it)
 //
 // Inside text, {{ and }} mark emphasised (bold) words.
+#include <algorithm>
 #include <cctype>
 #include <map>
 #include <string>
@@ -94,6 +96,7 @@ private:
     void HandleDirective(std::string_view name, std::string_view rest);
     void StartTopic(std::string_view rest);
     void AddButton(std::string_view rest);
+    void AddKeywords(std::string_view rest);
     void AppendText(std::string_view utf8, ParagraphKind kind);
     void AppendCodeLine(std::string_view utf8);
     void AddRuns(std::string_view utf8);
@@ -152,6 +155,8 @@ void SourceReader::HandleDirective(std::string_view name, std::string_view rest)
         CurrentTopic().title = ToCp932(rest, line_);
     } else if (name == "button") {
         AddButton(rest);
+    } else if (name == "keywords") {
+        AddKeywords(rest);
     } else if (name == "heading") {
         EndParagraph();
         AppendText(rest, ParagraphKind::Heading);
@@ -200,6 +205,15 @@ void SourceReader::AddButton(std::string_view rest) {
                                      " buttons (the viewer mistakes further buttons for menu commands)");
     }
     CurrentTopic().buttons.push_back({std::string(target), ToCp932(label, line_), line_});
+}
+
+void SourceReader::AddKeywords(std::string_view rest) {
+    while (!rest.empty()) {
+        const auto end = std::min(rest.find(';'), rest.size());
+        const auto word = Trim(rest.substr(0, end));
+        if (!word.empty()) CurrentTopic().keywords.push_back({ToCp932(word, line_), line_});
+        rest.remove_prefix(std::min(end + 1, rest.size()));
+    }
 }
 
 void SourceReader::AppendText(std::string_view utf8, ParagraphKind kind) {
@@ -272,6 +286,7 @@ void SourceReader::Validate() {
     std::map<std::string, const Topic*> byId;
     std::map<std::int32_t, const Topic*> byHash;
     std::map<std::int32_t, const Topic*> byContext;
+    std::map<std::string, const Topic*> byKeyword;
     for (const auto& topic : document_.topics) {
         if (topic.title.empty()) throw SourceError(topic.sourceLine, "topic " + topic.id + " has no .title");
         if (!byId.emplace(topic.id, &topic).second) {
@@ -281,6 +296,12 @@ void SourceReader::Validate() {
         if (!newHash) {
             throw SourceError(topic.sourceLine, "topic ids " + hashAt->second->id + " and " + topic.id +
                                                     " have the same hash; rename one");
+        }
+        for (const auto& keyword : topic.keywords) {
+            // Wine's viewer cannot offer a choice of topics for one index entry.
+            if (!byKeyword.emplace(keyword.text, &topic).second) {
+                throw SourceError(keyword.sourceLine, "index word is given to two topics");
+            }
         }
         if (topic.context && !byContext.emplace(*topic.context, &topic).second) {
             throw SourceError(topic.sourceLine, "context number " + std::to_string(*topic.context) +

@@ -62,6 +62,8 @@ HWND FindButton(const std::string& label) {
 // The viewer's own buttons: contents, index and back.
 constexpr int kViewerButtons = 3;
 constexpr const char* kViewerContentsLabel = "概要";
+constexpr const char* kViewerIndexLabel = "索引(&I)";
+constexpr int kIndexListId = 0x151;  // the word list of the viewer's index page
 
 int CountButtons() {
     HWND viewer = FindWindowA("MS_WINHELP", nullptr);
@@ -95,6 +97,28 @@ bool Request(HWND owner, const char* file, UINT command, ULONG_PTR data) {
         Sleep(500);
     }
     return false;
+}
+
+// Opens the viewer's index with its own button, picks `word` and confirms.
+bool ChooseFromIndex(const char* word) {
+    HWND indexButton = FindButton(kViewerIndexLabel);
+    if (!indexButton) return false;
+    PostMessageA(indexButton, BM_CLICK, 0, 0);
+    HWND list = nullptr;
+    HWND sheet = nullptr;
+    for (int i = 0; i < 50 && !list; ++i) {
+        Sleep(100);
+        sheet = FindWindowA("#32770", nullptr);
+        HWND page = sheet ? FindWindowExA(sheet, nullptr, "#32770", nullptr) : nullptr;
+        list = page ? GetDlgItem(page, kIndexListId) : nullptr;
+    }
+    if (!list) return false;
+    const auto item = SendMessageA(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(word));
+    if (item == LB_ERR) return false;
+    SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(item), 0);
+    HWND okButton = GetDlgItem(sheet, IDOK);
+    if (okButton) PostMessageA(okButton, BM_CLICK, 0, 0);
+    return okButton != nullptr;
 }
 
 struct ButtonTarget {
@@ -137,6 +161,7 @@ int Check(HWND owner, const char* file) {
         if (contents) PostMessageA(contents, BM_CLICK, 0, 0);
     }
     ok &= Expect(WaitForTitle(kContentsTitle), "the viewer's contents button leads back to the contents");
+    ok &= Expect(ChooseFromIndex("LZX") && WaitForTitle("圧縮形式"), "the index word LZX opens 圧縮形式");
     WinHelpA(owner, file, HELP_QUIT, 0);
     return ok ? 0 : 1;
 }

@@ -266,6 +266,22 @@ void ReadContextMap(HelpFile& help) {
     }
 }
 
+// Index words: each leaf names its count of topics and where their offsets
+// start in |KWDATA.
+void ReadKeywords(HelpFile& help) {
+    if (std::find(help.directoryNames.begin(), help.directoryNames.end(), "|KWBTREE") == help.directoryNames.end()) {
+        return;
+    }
+    const auto tree = ReadFile(help.raw, "|KWBTREE");
+    const auto data = ReadFile(help.raw, "|KWDATA");
+    const BTree btree(tree, 0);
+    for (const auto at : btree.Leaves([&](std::size_t p) { return CString(tree, p).size() + 7; })) {
+        const auto word = CString(tree, at);
+        Need(U16(tree, at + word.size() + 1) == 1, "index word with more than one topic");
+        help.keywords.emplace_back(word, U32(data, U32(tree, at + word.size() + 3)));
+    }
+}
+
 }  // namespace
 
 Packed ReadPackedUShort(const Bytes& data, std::size_t& at) {
@@ -315,6 +331,7 @@ HelpFile ReadHelpFile(Bytes bytes) {
     ReadFonts(help);
     WalkTopics(help);
     ReadContextMap(help);
+    ReadKeywords(help);
     return help;
 }
 

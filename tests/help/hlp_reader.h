@@ -60,6 +60,7 @@ struct HelpFile {
     std::vector<TopicRecord> topics;           // closing record without title left out
     std::map<std::int32_t, std::uint32_t> contextMap;  // |CTXOMAP
     std::vector<std::string> directoryNames;   // in leaf order
+    std::vector<std::pair<std::string, std::uint32_t>> keywords;  // index words in leaf order, topic offsets
     Bytes raw;
 };
 

@@ -114,13 +114,22 @@ void ManyTopicsNeedIndexPages() {
     for (int t = 0; t < 700; ++t) {
         const std::string id = "topic_" + std::to_string(t);
         const std::string title = "項目" + std::to_string(t);
-        source += ".topic " + id + " " + std::to_string(t + 1) + "\n.title " + title + "\n本文\n\n";
+        source += ".topic " + id + " " + std::to_string(t + 1) + "\n.title " + title + "\n.keywords 語" +
+                  std::to_string(t) + ";見出し" + std::to_string(t) + "\n本文\n\n";
         idTitles.emplace_back(id, title);
     }
     const auto help = Compile(source);
     CHECK(help.topics.size() == 700);
     CheckIdsLand(help, idTitles);
     CHECK(hlpread::TopicAtOffset(help, help.contextMap.at(700))->title == Sjis("項目699"));
+    // 1400 index words: several leaf pages, in byte order, each on its topic.
+    CHECK(help.keywords.size() == 1400);
+    CHECK(std::is_sorted(help.keywords.begin(), help.keywords.end()));
+    for (const auto& [word, offset] : help.keywords) {
+        const auto* topic = hlpread::TopicAtOffset(help, offset);
+        const auto number = word.substr(word.find_first_of("0123456789"));
+        CHECK(topic != nullptr && topic->title == Sjis("項目") + number);
+    }
 }
 
 void FaultsNameTheirLine() {
@@ -133,6 +142,7 @@ void FaultsNameTheirLine() {
         {".topic a 1\n.title ok\n.topic b 1\n.title ok\n", 3, "used twice"},
         {".topic a\n.title ok\n\n" + std::string(33000, 'x') + "\n", 4, "too long"},
         {".topic a\n.title ok\n\n{{open\n\n", 4, "not closed"},
+        {".topic a\n.title ok\n.keywords 圧縮\n.topic b\n.title ok\n.keywords 解凍;圧縮\n", 6, "two topics"},
     };
     for (const auto& c : cases) {
         const auto result = hlpgen::CompileHelp(c.source);
@@ -189,6 +199,17 @@ void GeneratedHelpFile(const std::string& hlpPath, const std::string& sourcePath
         }
     }
     CHECK(buttons >= 10);
+    std::size_t words = 0;
+    for (const auto& topic : document.topics) {
+        for (const auto& keyword : topic.keywords) {
+            const auto found = std::find_if(help.keywords.begin(), help.keywords.end(),
+                                            [&](const auto& entry) { return entry.first == keyword.text; });
+            const auto* target = found == help.keywords.end() ? nullptr : hlpread::TopicAtOffset(help, found->second);
+            CHECK(target != nullptr && target->title == topic.title);
+            ++words;
+        }
+    }
+    CHECK(words == help.keywords.size() && words >= 20);
 }
 
 void Run(const char* name, const std::function<void()>& test) {
