@@ -204,6 +204,25 @@ struct TopicStream {
     }
 };
 
+// A topic header: browse offsets in data1, the title and macros in data2.
+TopicRecord ReadTopicHeader(const Bytes& data1, const Bytes& data2, std::uint32_t position, std::uint32_t offset) {
+    TopicRecord topic;
+    topic.position = position;
+    topic.offset = offset;
+    topic.browseBack = U32(data1, 4);
+    topic.browseForward = U32(data1, 8);
+    for (std::size_t at = 0; at < data2.size();) {
+        const auto end = std::find(data2.begin() + static_cast<std::ptrdiff_t>(at), data2.end(), 0);
+        std::string piece(data2.begin() + static_cast<std::ptrdiff_t>(at), end);
+        if (at == 0) topic.title = piece; else topic.macros.push_back(piece);
+        at += piece.size() + 1;
+    }
+    return topic;
+}
+
+// Follows the records from the first to the closing one, recomputing each
+// topic offset: block number * 0x8000 plus the text lengths before it in
+// its block.
 void WalkTopics(HelpFile& help) {
     const auto topicFile = ReadFile(help.raw, "|TOPIC");
     help.topicFileSize = topicFile.size();
@@ -232,18 +251,7 @@ void WalkTopics(HelpFile& help) {
                 Need(len2 == 0, "closing record carries text");
                 break;
             }
-            TopicRecord topic;
-            topic.position = position;
-            topic.offset = offset;
-            topic.browseBack = U32(data1, 4);
-            topic.browseForward = U32(data1, 8);
-            for (std::size_t at = 0; at < data2.size();) {
-                const auto end = std::find(data2.begin() + static_cast<std::ptrdiff_t>(at), data2.end(), 0);
-                std::string piece(data2.begin() + static_cast<std::ptrdiff_t>(at), end);
-                if (at == 0) topic.title = piece; else topic.macros.push_back(piece);
-                at += piece.size() + 1;
-            }
-            help.topics.push_back(std::move(topic));
+            help.topics.push_back(ReadTopicHeader(data1, data2, position, offset));
         } else {
             Need(U8(d, s + 20) == 0x20 && !help.topics.empty(), "unexpected record type");
             auto paragraph = ReadParagraph(data1, data2);
