@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <iterator>
 #include <string>
 
 #include "cab_writer.h"
@@ -95,6 +96,27 @@ TEST_F(WriteCabinetTest, AVolumeNameThatExistsStopsTheSetAndKeepsThatFile) {
     std::string text;
     std::getline(kept, text);
     EXPECT_EQ(text, "someone else's");
+}
+
+TEST_F(WriteCabinetTest, StoresDateTimeAndAttributesButNeverTheUtf8NameFlag) {
+    WriterOptions options;
+    options.compression = Compression::Mszip;
+    options.cabinetPath = folder_ + "\\one.cab";
+    // 0x80 would tell readers the name is UTF-8; the names are code page 932.
+    const WriteResult result =
+        WriteCabinet({{source_, "dir\\data.bin", 0x5A21, 0x6B3F, 0x80 | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_READONLY}},
+                     options);
+    ASSERT_EQ(result.error, WriteError::None);
+    std::ifstream in(options.cabinetPath, std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::size_t entry = static_cast<unsigned char>(bytes[16]) | (static_cast<unsigned char>(bytes[17]) << 8);
+    auto le16 = [&](std::size_t at) {
+        return static_cast<unsigned>(static_cast<unsigned char>(bytes[at]) | (static_cast<unsigned char>(bytes[at + 1]) << 8));
+    };
+    EXPECT_EQ(le16(entry + 10), 0x5A21u);  // date
+    EXPECT_EQ(le16(entry + 12), 0x6B3Fu);  // time
+    EXPECT_EQ(le16(entry + 14), 0x21u);    // archive and read-only only
+    EXPECT_EQ(bytes.substr(entry + 16, 13), std::string("dir\\data.bin") + '\0');
 }
 
 }  // namespace
