@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "cab_writer.h"
+#include "cabinet_writer.h"
 #include "cabinet_content.h"
 #include "win_file.h"
 

@@ -14,7 +14,7 @@
 #include <fstream>
 #include <string>
 
-#include "cab_writer.h"
+#include "cabinet_writer.h"
 #include "sjis_path.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <iterator>
 #include <string>
 
-#include "cab_writer.h"
+#include "cabinet_writer.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "cab_writer.h"
+#include "cabinet_writer.h"
 
 #include <windows.h>
 
