@@ -1,4 +1,5 @@
 // help_probe HELPFILE contents|intro|finder|check
+// help_probe PROGRAM menu
 // Sends the help viewer the requests the program's Help menu sends: the
 // contents (HELP_CONTEXT 1), the introduction (HELP_CONTEXT 4) or the
 // finder (HELP_FINDER), with a window of its own as the owner.
@@ -166,6 +167,43 @@ int Check(HWND owner, const char* file) {
     return ok ? 0 : 1;
 }
 
+// Starts the program and chooses its three Help menu items, as a user would:
+// each must bring the viewer to its topic. The menu commands are the ids of
+// the main window's menu items.
+int CheckProgramMenu(const std::string& program) {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    std::string commandLine = "\"" + program + "\"";
+    if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process)) {
+        return Expect(false, "the program starts") ? 0 : 1;
+    }
+    HWND main = nullptr;
+    for (int i = 0; i < 100 && !main; ++i) {
+        Sleep(100);
+        main = FindWindowA("TfrmCabMain", nullptr);
+    }
+    bool ok = Expect(main != nullptr, "the program shows its main window");
+    constexpr WPARAM kContents = 2002, kSearch = 2003, kIntroduction = 2004;
+    if (main) {
+        PostMessageA(main, WM_COMMAND, kIntroduction, 0);
+        ok &= Expect(WaitForTitle("始めに"), "始めに(&O) opens the introduction");
+        PostMessageA(main, WM_COMMAND, kContents, 0);
+        ok &= Expect(WaitForTitle(kContentsTitle), "目次(&M) opens the contents");
+        PostMessageA(main, WM_COMMAND, kIntroduction, 0);
+        WaitForTitle("始めに");
+        PostMessageA(main, WM_COMMAND, kSearch, 0);
+        ok &= Expect(WaitForTitle(kContentsTitle), "トピックの検索(&S) opens the finder");
+        if (HWND viewer = FindWindowA("MS_WINHELP", nullptr)) PostMessageA(viewer, WM_CLOSE, 0, 0);
+        PostMessageA(main, WM_CLOSE, 0, 0);
+    }
+    if (WaitForSingleObject(process.hProcess, 10000) != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 1);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return ok ? 0 : 1;
+}
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
@@ -173,6 +211,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     std::string file = __argv[1];
     if (tarvik::FindFirstSjisChar(file, ":") == tarvik::npos) file = tarvik::ExeFolder() + "\\" + file;
     const std::string what = __argv[2];
+    if (what == "menu") return CheckProgramMenu(file);
     HWND owner = CreateWindowExA(0, "STATIC", "help probe", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
                                  GetModuleHandleA(nullptr), nullptr);
     int result = 0;
