@@ -2,6 +2,7 @@
 
 #include "cab_reader.h"
 #include "fci_writer.h"
+#include "own_writer.h"
 #include "compression_defaults.h"
 #include "list_file.h"
 #include "listing.h"
@@ -44,7 +45,7 @@ TCOMP CompressionFor(const CabCommand& command, OutputText& output) {
     switch (command.compression) {
         case Compression::None: output.Line("圧縮方法: 無圧縮"); return tcompTYPE_NONE;
         case Compression::Lzx:
-            if (!FciCompressesLzx()) {
+            if (UseSystemWriter() && !FciCompressesLzx()) {
                 output.Line("圧縮方法: 無圧縮 (この環境の cabinet.dll は LZX で圧縮できません)");
                 return tcompTYPE_NONE;
             }
@@ -72,7 +73,8 @@ int RunAdd(CabCommand& command, Progress& progress, OutputText& output) {
     }
     ApplyCompressionDefaults(command);
     request.compression = CompressionFor(command, output);
-    const int result = WriteCabinet(request, progress, output);
+    const int result = UseSystemWriter() ? WriteCabinet(request, progress, output)
+                                         : WriteCabinetOwn(request, progress, output);
     if (result == kOk) output.Line(std::to_string(request.files.size()) + " 個のファイルを圧縮しました。");
     return result;
 }

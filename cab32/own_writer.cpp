@@ -1,0 +1,118 @@
+#include "own_writer.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "cabinet_writer.h"
+#include "member_path.h"
+#include "result_codes.h"
+#include "sjis_path.h"
+#include "win_handles.h"
+
+namespace cab32 {
+
+namespace {
+
+namespace cw = tarvik::cabwriter;
+
+// The compression of an FCI type word: none, MSZIP, or LZX with its window.
+void SetCompression(TCOMP type, cw::WriterOptions& options) {
+    switch (type & tcompMASK_TYPE) {
+    case tcompTYPE_NONE: options.compression = cw::Compression::None; break;
+    case tcompTYPE_LZX:
+        options.compression = cw::Compression::Lzx;
+        options.lzxWindowBits = (type & tcompMASK_LZX_WINDOW) >> tcompSHIFT_LZX_WINDOW;
+        break;
+    default: options.compression = cw::Compression::Mszip; break;
+    }
+}
+
+// Date, time and the attributes a cabinet keeps, from the file itself.
+bool DescribeSource(const FileToStore& file, cw::WriterInputFile& input) {
+    UniqueHandle handle = OpenForReading(file.sourcePath);
+    BY_HANDLE_FILE_INFORMATION info{};
+    FILETIME local{};
+    if (!handle || !GetFileInformationByHandle(handle.get(), &info) ||
+        !FileTimeToLocalFileTime(&info.ftLastWriteTime, &local) ||
+        !FileTimeToDosDateTime(&local, &input.dosDate, &input.dosTime)) {
+        return false;
+    }
+    constexpr DWORD kKept =
+        FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
+    input.attributes = static_cast<std::uint16_t>(info.dwFileAttributes & kKept);
+    input.sourcePath = file.sourcePath;
+    input.storedName = file.storedName;
+    return true;
+}
+
+int ReportFailure(const cw::WriteResult& result, OutputText& output) {
+    switch (result.error) {
+    case cw::WriteError::OutputExists:
+        output.Line("書庫が既に存在するため作成しません: " + result.failedPath);
+        return kArchiveExists;
+    case cw::WriteError::SourceUnreadable:
+    case cw::WriteError::SourceChanged:
+    case cw::WriteError::SourceTooLarge:
+        output.Line("ファイルを読めません: " + result.failedPath);
+        return kSourceUnreadable;
+    case cw::WriteError::TooManyFiles:
+        output.Line("ファイルが多すぎます (一つの書庫に 65535 個まで)。");
+        return kBadCommand;
+    case cw::WriteError::NameTooLong:
+    case cw::WriteError::EmptyName:
+        output.Line("格納する名前が長すぎるか空です (255 バイトまで): " + result.failedPath);
+        return kBadCommand;
+    case cw::WriteError::OutputFailed:
+    case cw::WriteError::ScratchFailed:
+    case cw::WriteError::InputTooLarge:
+    case cw::WriteError::VolumeTooSmall:
+        output.Line("書庫を書き込めません: " + result.failedPath);
+        return kWriteFailed;
+    default:
+        output.Line("圧縮に失敗しました。");
+        return kInternal;
+    }
+}
+
+}  // namespace
+
+bool UseSystemWriter() {
+    const char* choice = std::getenv("CAB32_WRITER");
+    return choice && std::strcmp(choice, "fci") == 0;
+}
+
+int WriteCabinetOwn(const WriteRequest& request, Progress& progress, OutputText& output) {
+    std::vector<cw::WriterInputFile> files;
+    for (const FileToStore& file : request.files) {
+        cw::WriterInputFile input;
+        if (!DescribeSource(file, input)) {
+            output.Line("ファイルを読めません: " + file.sourcePath);
+            return kSourceUnreadable;
+        }
+        files.push_back(std::move(input));
+    }
+    cw::WriterOptions options;
+    SetCompression(request.compression, options);
+    options.cabinetPath = request.cabinetPath;
+    options.volumeSizeBytes = static_cast<std::uint32_t>(request.volumeBytes);
+    const std::string basePath = request.cabinetPath;
+    options.volumePath = [basePath](int number) { return VolumeFileName(basePath, number); };
+    options.setId = static_cast<std::uint16_t>(GetTickCount());
+    const std::string name(tarvik::FileNamePart(request.cabinetPath));
+    options.progress = [&progress, name](std::uint64_t done, std::uint64_t total) {
+        progress.Update(name, done, total);
+        return true;
+    };
+
+    const cw::WriteResult result = cw::WriteCabinet(files, options);
+    if (result.error != cw::WriteError::None) {
+        const int code = ReportFailure(result, output);
+        output.Line("書庫を作成できませんでした。");
+        return code;
+    }
+    for (const FileToStore& file : request.files) output.Line("格納: " + file.storedName);
+    for (const std::string& path : result.cabinets) output.Line("作成: " + path);
+    return kOk;
+}
+
+}  // namespace cab32
