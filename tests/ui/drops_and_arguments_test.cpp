@@ -74,8 +74,11 @@ TEST(FileListDrops, ALongPathIsTakenWhole) {
         deep += "\\dddddddddddddddddddd";
         CreateDirectoryA(deep.c_str(), nullptr);
     }
+    // The first 259 bytes of the dropped path name an existing file.
     const std::string shortName = deep + "\\" + std::string(258 - deep.size(), 'f');
+    ASSERT_EQ(shortName.size(), 259u);
     std::ofstream(shortName) << "x";
+    ASSERT_NE(GetFileAttributesA(shortName.c_str()), INVALID_FILE_ATTRIBUTES);
     const std::string longName = shortName + "_longer_name.txt";
     f.Start();
     Drop(f.window->ListBox1, {longName});

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <fstream>
 #include <sstream>
+#include <stdexcept>
 
 #include "job_command.h"
 #include "sjis_path.h"
@@ -67,24 +68,54 @@ std::vector<std::string> ListItems(HWND listBox) {
 bool IsEnabledControl(HWND window) { return IsWindowEnabled(window) != FALSE; }
 bool IsShownControl(HWND window) { return (GetWindowLongPtrA(window, GWL_STYLE) & WS_VISIBLE) != 0; }
 
-TempFolder::TempFolder() {
+namespace {
+
+// Deletes a folder and everything in it, without following anything but the
+// folder's own entries.
+void DeleteTree(const std::string& folder) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            const std::string name = found.cFileName;
+            if (name == "." || name == "..") continue;
+            const std::string path = folder + "\\" + name;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                DeleteTree(path);
+            } else {
+                SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileA(path.c_str());
+            }
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryA(folder.c_str());
+}
+
+std::string TempBase() {
     char base[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, base);
-    char name[MAX_PATH] = {};
-    GetTempFileNameA(base, "trv", 0, name);
-    DeleteFileA(name);
-    CreateDirectoryA(name, nullptr);
-    path_ = name;
+    const DWORD length = GetTempPathA(MAX_PATH, base);
+    if (length == 0 || length >= MAX_PATH) throw std::runtime_error("no temporary folder");
+    return base;
+}
+
+}  // namespace
+
+TempFolder::TempFolder() {
+    static int counter = 0;
+    const std::string base = TempBase();
+    for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+        const std::string candidate = base + "tarvik_test_" + std::to_string(GetCurrentProcessId()) + "_" +
+                                      std::to_string(++counter);
+        if (CreateDirectoryA(candidate.c_str(), nullptr)) path_ = candidate;
+    }
+    if (path_.empty()) throw std::runtime_error("cannot create a temporary folder");
 }
 
 TempFolder::~TempFolder() {
     SetCurrentDirectoryA(tarvik::ExeFolder().c_str());
-    std::string command = path_ + '\0';
-    SHFILEOPSTRUCTA operation{};
-    operation.wFunc = FO_DELETE;
-    operation.pFrom = command.c_str();
-    operation.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
-    SHFileOperationA(&operation);
+    // Only ever a folder this object made inside the temporary folder.
+    if (path_.rfind(TempBase() + "tarvik_test_", 0) == 0) DeleteTree(path_);
 }
 
 std::string TempFolder::File(const std::string& name, const std::string& content) const {

@@ -5,6 +5,7 @@
 
 #include "error_box.h"
 #include "sjis_path.h"
+#include "window_procedure.h"
 
 namespace tarvik {
 
@@ -66,7 +67,7 @@ TfrmDirectory::~TfrmDirectory() {
 
 bool TfrmDirectory::Create(HWND owner) {
     if (hwnd_) return true;
-    if (!RegisterWindowClass(instance_, WindowProc)) return false;
+    if (!RegisterWindowClass(instance_, WindowProcedure<TfrmDirectory>)) return false;
     font_ = OwnedFont::Create(kFontHeight, SHIFTJIS_CHARSET, kFontFace);
     RECT frame{0, 0, kClientWidth, kClientHeight};
     AdjustWindowRectEx(&frame, kWindowStyle, FALSE, kWindowExStyle);
@@ -214,27 +215,6 @@ LRESULT TfrmDirectory::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcA(hwnd_, message, wParam, lParam);
 }
 
-LRESULT CALLBACK TfrmDirectory::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* creator = static_cast<TfrmDirectory*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-        creator->hwnd_ = hwnd;
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(creator));
-    }
-    auto* self = reinterpret_cast<TfrmDirectory*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    if (!self) return DefWindowProcA(hwnd, message, wParam, lParam);
-    if (message == WM_NCDESTROY) {
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
-        self->hwnd_ = nullptr;
-        return DefWindowProcA(hwnd, message, wParam, lParam);
-    }
-    // The one place where the program's errors stop: nothing unwinds
-    // through the system's frames.
-    try {
-        return self->OnMessage(message, wParam, lParam);
-    } catch (const std::exception& error) {
-        ShowStandardErrorBox(hwnd, error.what());
-        return 0;
-    }
-}
+void TfrmDirectory::ShowError(const std::string& text) { ShowStandardErrorBox(hwnd_, text); }
 
 }  // namespace tarvik

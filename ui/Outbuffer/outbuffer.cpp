@@ -5,7 +5,9 @@
 
 #include <cstring>
 
+#include "error_box.h"
 #include "modal_loop.h"
+#include "window_procedure.h"
 
 namespace tarvik {
 
@@ -36,7 +38,7 @@ bool TfrmOutbuffer::Create(HWND owner) {
 
     WNDCLASSEXA windowClass{};
     windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = WindowProc;
+    windowClass.lpfnWndProc = WindowProcedure<TfrmOutbuffer>;
     windowClass.hInstance = instance_;
     windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
@@ -117,17 +119,9 @@ LRESULT CALLBACK TfrmOutbuffer::RichEditProc(HWND window, UINT message, WPARAM w
     return DefSubclassProc(window, message, wParam, lParam);
 }
 
-LRESULT CALLBACK TfrmOutbuffer::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* self = static_cast<TfrmOutbuffer*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-        self->window_ = window;
-        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<TfrmOutbuffer*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    return self ? self->HandleMessage(message, wParam, lParam) : DefWindowProcA(window, message, wParam, lParam);
-}
+void TfrmOutbuffer::ShowError(const std::string& text) { ShowStandardErrorBox(window_, text); }
 
-LRESULT TfrmOutbuffer::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT TfrmOutbuffer::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_CREATE:
         CreateControls();

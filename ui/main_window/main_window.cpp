@@ -14,6 +14,7 @@
 #include "main_layout.h"
 #include "modal_loop.h"
 #include "settings.h"
+#include "window_procedure.h"
 #include "sjis_path.h"
 
 namespace tarvik {
@@ -73,7 +74,7 @@ TfrmCabMain::~TfrmCabMain() {
 
 bool TfrmCabMain::Create(HWND applicationWindow) {
     applicationWindow_ = applicationWindow;
-    RegisterWindowClasses(options_.instance, WindowProc, PanelProc);
+    RegisterWindowClasses(options_.instance, WindowProcedure<TfrmCabMain>, PanelProc);
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
     CreateMenuBar();
     RECT frame{0, 0, kClientWidth, kClientHeight};
@@ -257,7 +258,7 @@ void TfrmCabMain::About1Click() {
     options_.steps->ShowMessageBox(window_, "Tarvik32 Ver 0.3.4.14 \n作者　Tarvik32 開発チーム", "Tarvik32", MB_OK);
 }
 
-void TfrmCabMain::ShowStandardError(const std::string& text) {
+void TfrmCabMain::ShowError(const std::string& text) {
     options_.steps->ShowMessageBox(window_, StandardErrorText(text), "Tarvik32", MB_OK | MB_ICONERROR | MB_TASKMODAL);
 }
 
@@ -294,36 +295,13 @@ void TfrmCabMain::OnCommand(int id, int notification) {
     }
 }
 
-LRESULT CALLBACK TfrmCabMain::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* self = static_cast<TfrmCabMain*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-        self->window_ = window;
-        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<TfrmCabMain*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (!self) return DefWindowProcA(window, message, wParam, lParam);
-    if (message == WM_NCDESTROY) {
-        SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-        self->window_ = nullptr;
-        return DefWindowProcA(window, message, wParam, lParam);
-    }
-    // Nothing unwinds through the window system: an error ends the handler
-    // that raised it and is shown in the standard error box.
-    try {
-        return self->HandleMessage(message, wParam, lParam);
-    } catch (const std::exception& error) {
-        self->ShowStandardError(error.what());
-        return 0;
-    }
-}
-
 LRESULT CALLBACK TfrmCabMain::PanelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     // The panel's buttons report to the main window.
     if (message == WM_COMMAND) return SendMessageA(GetParent(window), message, wParam, lParam);
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-LRESULT TfrmCabMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT TfrmCabMain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_CREATE:
         CreateControls();

@@ -91,18 +91,20 @@ public:
     void HandleArguments(const std::vector<std::string>& arguments);
 
 private:
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    template <typename Window>
+    friend LRESULT CALLBACK WindowProcedure(HWND, UINT, WPARAM, LPARAM);
+    void Attach(HWND window) { window_ = window; }
     static LRESULT CALLBACK PanelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK DropFilterProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                            UINT_PTR id, DWORD_PTR refData);
-    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void OnCommand(int id, int notification);
     void CreateControls();
     void CreateMenuBar();
     void InstallDropFilter(HWND control);
     void RecreateListBox1(bool multiSelect);
     void DrawListBox1Item(const DRAWITEMSTRUCT& item);
-    void ShowStandardError(const std::string& text);
+    void ShowError(const std::string& text);
     void HandleListDrop(HDROP drop);
     void HandleArchiveFieldDrop(HDROP drop);
     bool OperationIsCompress() const;
