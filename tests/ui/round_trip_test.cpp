@@ -148,3 +148,17 @@ TEST_F(RealLibraryTest, OnlyTheTickedMembersAreExtracted) {
     }
     tarvik::ChosenFolder.clear();
 }
+
+TEST_F(RealLibraryTest, OneFileOnTheCommandLineIsReallyCompressed) {
+    const std::string file = source.File("report.txt", RandomBytes(3000, 5));
+    f.Start("Tarvik32.exe \"" + file + "\"");
+    const std::string archive = source.path() + "\\report.cab";
+    EXPECT_EQ(TextOf(f.window->edtCab), archive);
+    ASSERT_TRUE(f.steps.messages.empty());
+    EXPECT_EQ(f.steps.resultWindowShown, 1);
+    // The cabinet now exists and lists the file.
+    f.SelectOperation("内容一覧");
+    f.SetArchivePath(archive);
+    ASSERT_EQ(ListItems(f.window->ListBox1).size(), 1u);
+    EXPECT_NE(ListItems(f.window->ListBox1)[0].find("report.txt"), std::string::npos);
+}
