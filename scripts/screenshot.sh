@@ -10,7 +10,7 @@ tarvik_build_runnable
 tarvik_wine_prefix
 tarvik_display
 trap tarvik_cleanup EXIT
-wineserver -p
+wineserver -p 2>/dev/null || true
 "$WINE" cmd /c exit >/dev/null 2>&1 || true
 
 out="$TARVIK_ROOT/docs/screenshots"
@@ -33,7 +33,7 @@ shot() {
   import -window root -crop 700x400+0+0 "$out/$name.png"
   kill "$pid" 2>/dev/null || true
   wineserver -k >/dev/null 2>&1 || true
-  wineserver -p
+  wineserver -p 2>/dev/null || true
   "$WINE" cmd /c exit >/dev/null 2>&1 || true
 }
 

@@ -8,7 +8,7 @@ tarvik_build_runnable
 tarvik_wine_prefix
 tarvik_display
 trap tarvik_cleanup EXIT
-wineserver -p   # keep the Wine server up for the whole run
+wineserver -p 2>/dev/null || true   # keep the Wine server up (it may be running already)
 # Start Wine's own background processes now, detached from CTest's pipes:
 # a test's output pipe would otherwise stay open until they end.
 "$WINE" cmd /c exit >/dev/null 2>&1 || true

@@ -10,6 +10,7 @@
 #include "modal_loop.h"
 #include "outbuffer.h"
 #include "real_steps.h"
+#include "resource_ids.h"
 #include "frm_directory.h"
 #include "input_prompt.h"
 
@@ -34,7 +35,7 @@ HWND CreateApplicationWindow(HINSTANCE instance) {
     windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = ApplicationWindowProc;
     windowClass.hInstance = instance;
-    windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(1));
+    windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_TARVIK32));
     windowClass.lpszClassName = kApplicationClass;
     RegisterClassExA(&windowClass);
     const HWND window = CreateWindowExA(0, kApplicationClass, "Tarvik32",

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "error_box.h"
+#include "resource_ids.h"
 #include "sjis_path.h"
 #include "window_procedure.h"
 
@@ -87,6 +88,8 @@ void TfrmDirectory::CreateControls() {
             reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance_, nullptr);
         SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
     }
+    okGlyph_.Attach(GetDlgItem(hwnd_, IdBitBtn1), instance_, IDB_GLYPH_OK);
+    closeGlyph_.Attach(GetDlgItem(hwnd_, IdBitBtn2), instance_, IDB_GLYPH_CLOSE);
     // The list first: the drive box starts on the list's drive.
     directoryListBox1_.Attach(GetDlgItem(hwnd_, IdDirectoryListBox1));
     driveComboBox1_.Attach(GetDlgItem(hwnd_, IdDriveComboBox1), directoryListBox1_.Drive());

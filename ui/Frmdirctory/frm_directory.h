@@ -8,6 +8,7 @@
 
 #include <string>
 
+#include "button_glyph.h"
 #include "directory_list_box.h"
 #include "drive_combo_box.h"
 #include "modal_steps.h"
@@ -67,6 +68,8 @@ private:
     OwnedFont font_;
     DirectoryListBox directoryListBox1_;
     DriveComboBox driveComboBox1_;
+    ButtonGlyph okGlyph_;
+    ButtonGlyph closeGlyph_;
     bool modalRunning_ = false;
     HWND lastFocus_ = nullptr;
 };

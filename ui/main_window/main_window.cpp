@@ -13,6 +13,7 @@
 #include "list_files.h"
 #include "main_layout.h"
 #include "modal_loop.h"
+#include "resource_ids.h"
 #include "settings.h"
 #include "window_procedure.h"
 #include "sjis_path.h"
@@ -26,14 +27,14 @@ constexpr char kPanelClassName[] = "TarvikPanel";
 constexpr int kClientWidth = 624;
 constexpr int kClientHeight = 300;
 constexpr UINT kFirstActivation = WM_APP + 1;
-constexpr int kMenuPictureIds[] = {201, 202, 203};
+constexpr int kMenuPictureIds[] = {IDB_MENU_ABOUT, IDB_MENU_INTRODUCTION, IDB_MENU_CONTENTS};
 
 void RegisterWindowClasses(HINSTANCE instance, WNDPROC windowProc, WNDPROC panelProc) {
     WNDCLASSEXA windowClass{};
     windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = windowProc;
     windowClass.hInstance = instance;
-    windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(1));
+    windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_TARVIK32));
     windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = kClassName;
@@ -166,6 +167,7 @@ void TfrmCabMain::CreateControls() {
         SendMessageA(cobType, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(info.item));
     }
     SendMessageA(ListBox1, LB_SETITEMHEIGHT, 0, 16);
+    closeGlyph_.Attach(cmdClose, options_.instance, IDB_GLYPH_CLOSE);
 
     tooltip_ = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0, window_,
                                nullptr, options_.instance, nullptr);

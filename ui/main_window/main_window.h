@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "button_glyph.h"
 #include "check_list_box.h"
 #include "gdi_object.h"
 #include "job_command.h"
@@ -124,6 +125,7 @@ private:
     Font controlFont_;
     std::vector<Bitmap> menuPictures_;
     CheckListBox checkList_;
+    ButtonGlyph closeGlyph_;
     std::string helpFile_ = "Tarvik.hlp";
     // Names last confirmed in each file dialog.
     std::string saveDialog1Name_, openDialog1Name_, openDialog2Name_;
