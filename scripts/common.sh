@@ -88,6 +88,16 @@ tarvik_display() {
   echo "$DISPLAY" > "$RUN_DIR/xvfb-display"
 }
 
+# Everything a script needs before it runs a Windows program here: packages,
+# the runnable build, its Wine prefix and a display; cleaned up on exit.
+tarvik_prepare() {
+  tarvik_install
+  tarvik_build_runnable
+  tarvik_wine_prefix
+  tarvik_display
+  trap tarvik_cleanup EXIT
+}
+
 tarvik_cleanup() {
   wineserver -k >/dev/null 2>&1 || true
   if [ -n "${TARVIK_XVFB_PID:-}" ]; then kill "$TARVIK_XVFB_PID" 2>/dev/null || true; fi

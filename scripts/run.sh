@@ -4,11 +4,7 @@
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
-tarvik_install
-tarvik_build_runnable
-tarvik_wine_prefix
-tarvik_display
-trap tarvik_cleanup EXIT
+tarvik_prepare
 
 program="$RUN_DIR/bin/Tarvik32.exe"
 if [ ! -f "$program" ]; then

@@ -5,11 +5,7 @@
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
-tarvik_install
-tarvik_build_runnable
-tarvik_wine_prefix
-tarvik_display
-trap tarvik_cleanup EXIT
+tarvik_prepare
 wineserver -p 2>/dev/null || true
 "$WINE" cmd /c exit >/dev/null 2>&1 || true
 

@@ -3,11 +3,7 @@
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
-tarvik_install
-tarvik_build_runnable
-tarvik_wine_prefix
-tarvik_display
-trap tarvik_cleanup EXIT
+tarvik_prepare
 wineserver -p 2>/dev/null || true   # keep the Wine server up (it may be running already)
 # Start Wine's own background processes now, detached from CTest's pipes:
 # a test's output pipe would otherwise stay open until they end.

@@ -25,6 +25,17 @@ constexpr ExpectedState kOperationStates[] = {
     {"検査", "-t", false, false, false, false, false, false, false, false},
 };
 
+void WriteDword(const char* key, const char* value, DWORD data) {
+    RegSetKeyValueA(HKEY_CURRENT_USER, key, value, REG_DWORD, &data, sizeof data);
+}
+
+void CreateKey(const char* path) {
+    HKEY key;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) == ERROR_SUCCESS) {
+        RegCloseKey(key);
+    }
+}
+
 DWORD ReadDword(const char* key, const char* value) {
     DWORD data = 0xDEAD;
     DWORD size = sizeof data;
@@ -68,18 +79,10 @@ TEST(MainWindowStartUp, LibraryVersionTextIsShortest) {
 
 TEST(MainWindowStartUp, RestoresCompressionAndCheckBoxesFromTheRegistry) {
     MainWindowFixture f;
-    HKEY key;
-    RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\ArchiverDll\\Cab32", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                    nullptr);
-    DWORD one = 1, level = 19;
-    RegSetValueExA(key, "CompressionMode", 0, REG_DWORD, reinterpret_cast<BYTE*>(&one), 4);
-    RegSetValueExA(key, "LzxCompressLevel", 0, REG_DWORD, reinterpret_cast<BYTE*>(&level), 4);
-    RegCloseKey(key);
-    RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Tarvik32", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
-    DWORD five = 5;
-    RegSetValueExA(key, "CommpressDir", 0, REG_DWORD, reinterpret_cast<BYTE*>(&five), 4);
-    RegSetValueExA(key, "ExtractDir", 0, REG_DWORD, reinterpret_cast<BYTE*>(&one), 4);
-    RegCloseKey(key);
+    WriteDword("Software\\ArchiverDll\\Cab32", "CompressionMode", 1);
+    WriteDword("Software\\ArchiverDll\\Cab32", "LzxCompressLevel", 19);
+    WriteDword("Software\\Tarvik32", "CommpressDir", 5);
+    WriteDword("Software\\Tarvik32", "ExtractDir", 1);
 
     f.Start();
     EXPECT_EQ(TextOf(f.window->cobType), "LZX 19");
@@ -90,15 +93,9 @@ TEST(MainWindowStartUp, RestoresCompressionAndCheckBoxesFromTheRegistry) {
 
 TEST(MainWindowStartUp, LibraryKeyWithoutValuesStillRestoresCheckBoxes) {
     MainWindowFixture f;
-    HKEY key;
-    RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\ArchiverDll\\Cab32", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                    nullptr);
-    RegCloseKey(key);
-    RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Tarvik32", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
-    DWORD one = 1;
-    RegSetValueExA(key, "ExtractDir", 0, REG_DWORD, reinterpret_cast<BYTE*>(&one), 4);
-    RegSetValueExA(key, "CommpressDir", 0, REG_DWORD, reinterpret_cast<BYTE*>(&one), 4);
-    RegCloseKey(key);
+    CreateKey("Software\\ArchiverDll\\Cab32");  // the library's key, without values
+    WriteDword("Software\\Tarvik32", "ExtractDir", 1);
+    WriteDword("Software\\Tarvik32", "CommpressDir", 1);
 
     f.Start();
     EXPECT_EQ(TextOf(f.window->cobType), "MSZIP");
