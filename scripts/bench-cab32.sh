@@ -1,18 +1,25 @@
 #!/usr/bin/env bash
-# Measures cab32.dll under Wine against gcab and cabextract on the same
-# generated data (about 100 MB: text and binary): MB/s to create an MSZIP
-# cabinet and to extract it, and the cabinet sizes. Not a test: it prints a
-# table and leaves its files in a scratch folder (removed at the end).
+# Measures cab32.dll against gcab and cabextract on the same generated data
+# (default 150 MB: half text, a quarter random bytes, a quarter program
+# files). Not a test: it prints a table and removes its files at the end.
+#
+# The library's figures time the Cab call inside the calling process
+# (cab32_driver prints "cab-seconds"); Wine's start-up is measured apart and
+# shown on its own line. gcab's and cabextract's figures are their process
+# wall times. When a native build of the portable core exists
+# ($BUILD_DIR_NATIVE/cabcore_bench), its decoders are timed on the same
+# cabinets too.
 #
 # Usage: scripts/bench-cab32.sh [SIZE_MB]
-# Uses the x86_64 build tree ($BUILD_DIR_X64, built if needed by the caller).
+# Uses the x86_64 build tree ($BUILD_DIR_X64, built by the caller).
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
-size_mb=${1:-100}
+size_mb=${1:-150}
 run_dir=$BUILD_DIR_X64
+native_bench=${BUILD_DIR_NATIVE:-$TARVIK_ROOT/build-native}/cabcore_bench
 driver=$run_dir/tests/bin/cab32_driver.exe
-dll=$run_dir/bin/cab32.dll
+dll=${CAB32_DLL:-$run_dir/bin/cab32.dll}  # CAB32_DLL: another build of the library, e.g. a saved one
 for f in "$driver" "$dll" "$run_dir/wine-run.sh"; do
   [ -e "$f" ] || { echo "bench-cab32: $f is missing; build $run_dir first" >&2; exit 1; }
 done
@@ -24,29 +31,49 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/bench-cab32.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 winpath() { local p=${1//\//\\}; echo "Z:$p"; }
 
-# Half text (numbered lines of words), half binary (a quarter random bytes,
-# a quarter program files from this system, which compress moderately).
+# Half text (numbered lines of words), a quarter random bytes, a quarter
+# program files from this system (they compress moderately).
 generate_data() {
-  local half=$((size_mb / 2)) i
+  local half=$((size_mb / 2)) quarter=$((size_mb / 4)) i
   mkdir -p "$work/data/text" "$work/data/bin"
   for i in $(seq 1 "$half"); do
     awk -v seed="$i" 'BEGIN { srand(seed); for (n = 0; n < 20000; n++) {
       printf "%07d", n; for (w = 0; w < 8; w++) printf " w%d", int(rand() * 5000); printf "\n" } }' \
       | head -c 1048576 > "$work/data/text/t$i.txt" || true  # head ends the pipe early
   done
-  for i in $(seq 1 $((half / 2))); do head -c 1048576 /dev/urandom > "$work/data/bin/r$i.bin"; done
-  find /usr/lib /usr/bin -type f -size +200k 2>/dev/null | head -400 | xargs cat 2>/dev/null \
-    | head -c $(( (half - half / 2) * 1048576 )) | split -b 1048576 - "$work/data/bin/p" || true  # head ends the pipe early
+  for i in $(seq 1 "$quarter"); do head -c 1048576 /dev/urandom > "$work/data/bin/r$i.bin"; done
+  find /usr/lib /usr/bin -type f -size +200k 2>/dev/null | sort | head -600 | xargs cat 2>/dev/null \
+    | head -c $(( (size_mb - half - quarter) * 1048576 )) | split -b 1048576 - "$work/data/bin/p" || true
 }
 
-# seconds NAME COMMAND...: runs the command once and prints the wall time.
-seconds() {
+# wall COMMAND...: runs the command once and prints its wall time in seconds.
+wall() {
   local start end
   start=$(date +%s%N)
   "$@" >/dev/null 2>&1 || { echo "bench-cab32: failed: $*" >&2; exit 1; }
   end=$(date +%s%N)
-  awk -v ns=$((end - start)) 'BEGIN { printf "%.3f", ns / 1e9 }' 
+  awk -v ns=$((end - start)) 'BEGIN { printf "%.3f", ns / 1e9 }'
 }
+
+# startup COMMAND...: wall time of a process whose result does not matter.
+startup() {
+  local start end
+  start=$(date +%s%N)
+  "$@" >/dev/null 2>&1 || true
+  end=$(date +%s%N)
+  awk -v ns=$((end - start)) 'BEGIN { printf "%.3f", ns / 1e9 }'
+}
+
+# lib COMMAND: runs one Cab call and prints the seconds the call itself took.
+lib() {
+  local seconds
+  seconds=$("$wine_run" "$driver" "$(winpath "$dll")" cab "$1" 2>&1 >/dev/null | awk '/^cab-seconds/ { print $2 }')
+  [ -n "$seconds" ] || { echo "bench-cab32: failed: Cab $1" >&2; exit 1; }
+  echo "$seconds"
+}
+
+# core CABINET: the portable core's decoders, natively (seconds of decoding).
+core() { "$native_bench" "$1" | awk '/^decode-seconds/ { print $2 }'; }
 
 rate() { awk -v mb="$total_mb" -v s="$1" 'BEGIN { printf "%.1f", mb / s }'; }
 size_of() { stat -c %s "$1"; }
@@ -57,31 +84,37 @@ total_mb=$(awk -v b="$total_bytes" 'BEGIN { printf "%.1f", b / 1048576 }')
 cd "$work"
 (cd data && find . -type f | sed 's|^\./||; s|/|\\|g' | sort) > list.txt
 
-"$wine_run" "$driver" "$(winpath "$dll")" check nothing >/dev/null 2>&1 || true  # starts the Wine server
+t_wine=$(startup "$wine_run" "$driver" "$(winpath "$dll")" check nothing)  # starts the Wine server
+t_wine_warm=$(startup "$wine_run" "$driver" "$(winpath "$dll")" check nothing)
 
-t_lib_create=$(cd data && seconds "$wine_run" "$driver" "$(winpath "$dll")" cab "-a -mz $(winpath "$work/lib.cab") @$(winpath "$work/list.txt")")
-t_gcab_create=$(cd data && seconds gcab -c -z "$work/gcab.cab" $(sed 's|\\|/|g' "$work/list.txt"))
-t_lib_extract=$(seconds "$wine_run" "$driver" "$(winpath "$dll")" cab "-x lib.cab $(winpath "$work/out-lib")")
-t_cabextract=$(seconds cabextract -q -d "$work/out-cabextract" lib.cab)
-t_gcab_extract=$(mkdir -p out-gcab && seconds gcab -x -C "$work/out-gcab" gcab.cab)
-t_lib_extract_gcab=$(seconds "$wine_run" "$driver" "$(winpath "$dll")" cab "-x gcab.cab $(winpath "$work/out-lib-g")")
-t_lib_test=$(seconds "$wine_run" "$driver" "$(winpath "$dll")" cab "-t lib.cab")
-t_members=$(seconds "$wine_run" "$driver" "$(winpath "$dll")" members lib.cab)
-t_check=$(seconds "$wine_run" "$driver" "$(winpath "$dll")" check lib.cab)
+t_lib_mszip=$(cd data && lib "-a -mz $(winpath "$work/lib-mszip.cab") @$(winpath "$work/list.txt")")
+t_lib_lzx=$(cd data && lib "-a -ml21 $(winpath "$work/lib-lzx21.cab") @$(winpath "$work/list.txt")")
+t_gcab=$(cd data && wall gcab -c -z "$work/gcab.cab" $(sed 's|\\|/|g' "$work/list.txt"))
 
-diff -r data out-lib/. >/dev/null || { echo "bench-cab32: library extraction differs" >&2; exit 1; }
-diff -r data out-cabextract >/dev/null || { echo "bench-cab32: cabextract extraction differs" >&2; exit 1; }
+row() { printf '| %s | %s | %s | %s |\n' "$1" "$2" "$3" "$4"; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", b / a }'; }
 
-echo "Data: $total_mb MB in $(wc -l < list.txt) files (half text, half binary)"
-printf '%-48s %8s %9s\n' "Step" "seconds" "MB/s"
-row() { printf '%-48s %8.2f %9s\n' "$1" "$2" "$(rate "$2")"; }
-row "create MSZIP, cab32.dll under Wine" "$t_lib_create"
-row "create MSZIP, gcab -z" "$t_gcab_create"
-row "extract, cab32.dll under Wine (own cabinet)" "$t_lib_extract"
-row "extract, cabextract (cab32.dll's cabinet)" "$t_cabextract"
-row "extract, gcab -x (gcab's cabinet)" "$t_gcab_extract"
-row "extract, cab32.dll under Wine (gcab's cabinet)" "$t_lib_extract_gcab"
-row "test (-t), cab32.dll under Wine" "$t_lib_test"
-printf '%-48s %8.2f\n' "CabCheckArchive(lib.cab, 2) incl. Wine start" "$t_check"
-printf '%-48s %8.2f\n' "member enumeration incl. Wine start" "$t_members"
-echo "Sizes: data $total_bytes bytes; cab32.dll MSZIP $(size_of lib.cab); gcab -z $(size_of gcab.cab)"
+echo "Data: $total_mb MB in $(wc -l < list.txt) files (half text, a quarter random, a quarter program files)"
+echo "Wine start-up (not in the library's figures): first process $t_wine s, later processes $t_wine_warm s"
+echo
+echo "| step | library MB/s | reference MB/s | library / reference |"
+echo "|---|---:|---:|---:|"
+row "create MSZIP" "$(rate "$t_lib_mszip")" "gcab -z $(rate "$t_gcab")" "$(ratio "$t_lib_mszip" "$t_gcab")"
+row "create LZX 21" "$(rate "$t_lib_lzx")" "—" "—"
+for kind in lib-mszip lib-lzx21 gcab; do
+  t_x=$(lib "-x $kind.cab $(winpath "$work/out-$kind")")
+  diff -r data "out-$kind" >/dev/null || { echo "bench-cab32: library extraction of $kind differs" >&2; exit 1; }
+  rm -rf "out-$kind"
+  t_t=$(lib "-t $kind.cab")
+  t_ce=$(wall cabextract -q -d "$work/out-ce" "$kind.cab")
+  diff -r data out-ce >/dev/null || { echo "bench-cab32: cabextract extraction of $kind differs" >&2; exit 1; }
+  rm -rf out-ce
+  row "extract $kind.cab (-x)" "$(rate "$t_x")" "cabextract $(rate "$t_ce")" "$(ratio "$t_x" "$t_ce")"
+  row "test $kind.cab (-t)" "$(rate "$t_t")" "cabextract $(rate "$t_ce")" "$(ratio "$t_t" "$t_ce")"
+  if [ -x "$native_bench" ]; then
+    t_core=$(core "$kind.cab")
+    row "decode $kind.cab, portable core (native)" "$(rate "$t_core")" "cabextract $(rate "$t_ce")" "$(ratio "$t_core" "$t_ce")"
+  fi
+done
+echo
+echo "Sizes: data $total_bytes bytes; library MSZIP $(size_of lib-mszip.cab); library LZX 21 $(size_of lib-lzx21.cab); gcab -z $(size_of gcab.cab)"

@@ -1,6 +1,7 @@
 // Constants and position-slot tables of the LZX format as cabinets use it.
 #pragma once
 
+#include <bit>
 #include <cstdint>
 
 namespace tarvik::cabwriter::lzx {
@@ -43,7 +44,7 @@ constexpr std::uint32_t PositionBase(int slot) {
 inline int PositionSlotOf(std::uint32_t formatted) {
     if (formatted < 4) return static_cast<int>(formatted);
     if (formatted >= (1u << 19)) return 38 + static_cast<int>((formatted - (1u << 19)) >> 17);
-    const int high = 31 - __builtin_clz(formatted);
+    const int high = 31 - std::countl_zero(formatted);
     return 2 * high + static_cast<int>((formatted >> (high - 1)) & 1u);
 }
 

@@ -1,6 +1,7 @@
 #include "match_finder.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 namespace tarvik::cabwriter {
@@ -62,7 +63,7 @@ std::uint32_t MatchFinder::MatchLength(std::uint32_t position, std::uint32_t off
         std::uint64_t x, y;
         std::memcpy(&x, a + length, 8);
         std::memcpy(&y, b + length, 8);
-        if (x != y) return length + static_cast<std::uint32_t>(__builtin_ctzll(x ^ y) >> 3);
+        if (x != y) return length + static_cast<std::uint32_t>(std::countr_zero(x ^ y) >> 3);
         length += 8;
     }
     while (length < maxLength && a[length] == b[length]) ++length;

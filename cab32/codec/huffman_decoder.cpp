@@ -1,0 +1,66 @@
+#include "huffman_decoder.h"
+
+namespace tarvik::codec {
+
+bool HuffmanDecoder::Build(std::span<const std::uint8_t> lengths, int tableBits) {
+    if (lengths.size() > 1024 || tableBits < 1 || tableBits > kMaxCodeLength) return false;
+    tableBits_ = tableBits;
+    for (auto& count : countOfLength_) count = 0;
+    for (std::uint8_t length : lengths) {
+        if (length > kMaxCodeLength) return false;
+        ++countOfLength_[length];
+    }
+    countOfLength_[0] = 0;
+    // Kraft sum in units of 2^-16: a complete code fills exactly 2^16.
+    std::uint32_t used = 0;
+    for (int length = 1; length <= kMaxCodeLength; ++length)
+        used += std::uint32_t{countOfLength_[length]} << (kMaxCodeLength - length);
+    table_.assign(std::size_t{1} << tableBits, 0);  // an empty code maps everything to "no code"
+    sortedSymbols_.clear();
+    if (used == 0) return true;
+    if (used != (1u << kMaxCodeLength)) return false;
+
+    std::uint32_t code = 0;
+    std::uint16_t index = 0;
+    for (int length = 1; length <= kMaxCodeLength; ++length) {
+        firstCode_[length] = code;
+        firstIndex_[length] = index;
+        code = (code + countOfLength_[length]) << 1;
+        index = static_cast<std::uint16_t>(index + countOfLength_[length]);
+    }
+    sortedSymbols_.resize(index);
+    std::uint32_t nextCode[kMaxCodeLength + 1];
+    std::uint16_t nextIndex[kMaxCodeLength + 1];
+    for (int length = 1; length <= kMaxCodeLength; ++length) {
+        nextCode[length] = firstCode_[length];
+        nextIndex[length] = firstIndex_[length];
+    }
+    for (std::size_t symbol = 0; symbol < lengths.size(); ++symbol) {
+        const int length = lengths[symbol];
+        if (length == 0) continue;
+        sortedSymbols_[nextIndex[length]++] = static_cast<std::uint16_t>(symbol);
+        const std::uint32_t symbolCode = nextCode[length]++;
+        if (length > tableBits) continue;  // found by DecodeLong; its table slots stay 0
+        const int spare = tableBits - length;
+        const auto entry = static_cast<std::uint16_t>(kShortFlag | symbol << 5 | static_cast<unsigned>(length));
+        const std::uint32_t first = symbolCode << spare;
+        for (std::uint32_t fill = 0; fill < (1u << spare); ++fill) table_[first + fill] = entry;
+    }
+    return true;
+}
+
+// Codes longer than the table: the canonical code of each longer length
+// is a run of consecutive values starting at firstCode_.
+int HuffmanDecoder::DecodeLong(LzxBitReader& bits) const {
+    if (sortedSymbols_.empty()) return -1;
+    for (int length = tableBits_ + 1; length <= kMaxCodeLength; ++length) {
+        const std::uint32_t offset = bits.Peek(length) - firstCode_[length];
+        if (offset < countOfLength_[length]) {
+            bits.Skip(length);
+            return sortedSymbols_[firstIndex_[length] + offset];
+        }
+    }
+    return -1;
+}
+
+}  // namespace tarvik::codec

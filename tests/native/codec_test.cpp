@@ -1,0 +1,201 @@
+// The decoders against the library's own encoders, against cabextract
+// (libmspack, an independent decoder) on streams no encoder here makes,
+// and against damaged input.
+#include <gtest/gtest.h>
+
+#include "lzx_decoder.h"
+#include "test_streams.h"
+
+namespace tarvik::testing {
+namespace {
+
+using cabwriter::Compression;
+
+struct Method {
+    Compression compression;
+    int windowBits;
+};
+
+class WriterRoundTrip : public ::testing::TestWithParam<Method> {};
+
+// Everything the writer makes decodes to its input: frames, the last short
+// frame, history across frames and (LZX 15) a window that wraps.
+TEST_P(WriterRoundTrip, DecodesToTheInput) {
+    const Bytes data = SampleData(Sample::Mixed, 400000, 7);
+    for (int framesPerBlock : {1, 4}) {
+        const Folder folder = EncodeWithWriter(GetParam().compression, GetParam().windowBits, data, framesPerBlock);
+        Bytes out;
+        ASSERT_TRUE(DecodeFolder(folder, out));
+        ASSERT_EQ(out, data);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Methods, WriterRoundTrip,
+                         ::testing::Values(Method{Compression::None, 0}, Method{Compression::Mszip, 0},
+                                           Method{Compression::Lzx, 15}, Method{Compression::Lzx, 16},
+                                           Method{Compression::Lzx, 18}, Method{Compression::Lzx, 21}));
+
+// A bit writer in LZX order for hand-made streams.
+class LzxBits {
+public:
+    void Put(std::uint32_t value, int count) {
+        for (int i = count - 1; i >= 0; --i) {
+            word_ = static_cast<std::uint16_t>(word_ << 1 | (value >> i & 1));
+            if (++used_ == 16) Flush();
+        }
+    }
+    // 1 to 16 zero bits up to the next word, as before an uncompressed block's bytes.
+    void PadForRawBytes() { Put(0, 16 - used_); }
+    void Raw(const Bytes& bytes) { out_.insert(out_.end(), bytes.begin(), bytes.end()); }
+    void Raw32(std::uint32_t v) { Raw({std::uint8_t(v), std::uint8_t(v >> 8), std::uint8_t(v >> 16), std::uint8_t(v >> 24)}); }
+    Bytes Take() { return std::move(out_); }
+
+private:
+    void Flush() {
+        out_.push_back(static_cast<std::uint8_t>(word_));
+        out_.push_back(static_cast<std::uint8_t>(word_ >> 8));
+        word_ = 0;
+        used_ = 0;
+    }
+    Bytes out_;
+    std::uint16_t word_ = 0;
+    int used_ = 0;
+};
+
+// Uncompressed LZX blocks (odd sizes followed by a pad byte, stored
+// repeated offsets) with the x86 call translation switched on: the writer
+// makes neither, so cabextract is the judge.
+TEST(HandMadeLzx, UncompressedBlocksAndCallTranslationMatchCabextract) {
+    const Bytes plain = SampleData(Sample::Calls, 40000, 3);
+    LzxBits bits;
+    // An uncompressed block: header, padding to a word, R0-R2, the bytes.
+    auto block = [&](std::size_t from, std::size_t to) {
+        const auto size = static_cast<std::uint32_t>(to - from);
+        bits.Put(3, 3);
+        bits.Put(size >> 8, 16);
+        bits.Put(size & 0xFF, 8);
+        bits.PadForRawBytes();
+        for (int r = 0; r < 3; ++r) bits.Raw32(1);
+        bits.Raw(Bytes(plain.begin() + static_cast<std::ptrdiff_t>(from), plain.begin() + static_cast<std::ptrdiff_t>(to)));
+    };
+    bits.Put(1, 1);  // call translation on, size 12,000,000
+    bits.Put(0x00B7, 16);
+    bits.Put(0x1B00, 16);
+    block(0, 1001);
+    bits.Raw({0});  // odd size: one pad byte before the next header
+    block(1001, 32768);
+    Folder folder{cabwriter::FolderCompressionType(Compression::Lzx, 16), {{bits.Take(), 32768}}};
+    bits.Raw({0});  // the odd block ended with the frame: its pad byte opens the next one
+    block(32768, 32775);
+    bits.Raw({0});
+    block(32775, plain.size());
+    folder.blocks.push_back({bits.Take(), static_cast<std::uint16_t>(plain.size() - 32768)});
+
+    Bytes expected, ours;
+    ASSERT_TRUE(ExtractWithCabextract(BuildCabinet(folder), expected));
+    ASSERT_EQ(expected.size(), plain.size());
+    ASSERT_NE(expected, plain);  // the translation changed something
+    ASSERT_TRUE(DecodeFolder(folder, ours));
+    EXPECT_EQ(ours, expected);
+}
+
+// The writer's own cabinets also pass cabextract natively (aligned and
+// verbatim blocks, repeated offsets, MSZIP with carried history).
+TEST(WriterCabinets, CabextractAgrees) {
+    const Bytes data = SampleData(Sample::Mixed, 200000, 11);
+    for (const Method m : {Method{Compression::Mszip, 0}, Method{Compression::Lzx, 17}, Method{Compression::Lzx, 21}}) {
+        Bytes extracted;
+        ASSERT_TRUE(ExtractWithCabextract(BuildCabinet(EncodeWithWriter(m.compression, m.windowBits, data, 4)), extracted));
+        EXPECT_EQ(extracted, data);
+    }
+}
+
+// gcab's MSZIP cabinets (its own deflate blocks) decode to the source.
+TEST(GcabCabinets, Decode) {
+    char folder[] = "/tmp/cabcore-gcab.XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    const std::string dir = folder;
+    const Bytes data = SampleData(Sample::Mixed, 300000, 5);
+    WriteWholeFile(dir + "/data.bin", data);
+    ASSERT_EQ(std::system(("cd " + dir + " && gcab -c -z g.cab data.bin >/dev/null 2>&1").c_str()), 0);
+    std::vector<Folder> folders;
+    ASSERT_TRUE(ReadCabinetFolders(ReadWholeFile(dir + "/g.cab"), folders));
+    std::system(("rm -rf " + dir).c_str());
+    ASSERT_EQ(folders.size(), 1u);
+    Bytes out;
+    ASSERT_TRUE(DecodeFolder(folders[0], out));
+    EXPECT_EQ(out, data);
+}
+
+// Damaged streams end with false (never a crash, an overrun or a hang,
+// which the sanitizers would report): every truncation of a block, and
+// single flipped bits.
+TEST(DamagedStreams, FailCleanly) {
+    const Bytes data = SampleData(Sample::Mixed, 70000, 9);
+    for (const Folder& good : {EncodeWithWriter(Compression::Lzx, 15, data), EncodeWithWriter(Compression::Mszip, 0, data),
+                               EncodeQuantum(15, data)}) {
+        for (std::size_t cut = 0; cut < good.blocks[0].payload.size(); cut += good.blocks[0].payload.size() / 40 + 1) {
+            Folder bad = good;
+            bad.blocks[0].payload.resize(cut);
+            Bytes out;
+            EXPECT_FALSE(DecodeFolder(bad, out) && out == data) << cut;
+        }
+        for (std::size_t bit = 0; bit < 8 * good.blocks[1].payload.size(); bit += good.blocks[1].payload.size() / 5 + 1) {
+            Folder bad = good;
+            bad.blocks[1].payload[bit / 8] ^= static_cast<std::uint8_t>(1u << bit % 8);
+            Bytes out;
+            DecodeFolder(bad, out);  // may or may not notice; must stay inside its buffers
+        }
+    }
+}
+
+TEST(DamagedStreams, RefusedShapes) {
+    // Methods and windows no reader supports.
+    EXPECT_EQ(codec::MakeFrameDecoder(0x1603), nullptr);  // LZX 2^22
+    EXPECT_EQ(codec::MakeFrameDecoder(0x0E03), nullptr);  // LZX 2^14
+    EXPECT_EQ(codec::MakeFrameDecoder(0x0942), nullptr);  // Quantum 2^9
+    EXPECT_EQ(codec::MakeFrameDecoder(0x0004), nullptr);
+    // A match before the first byte: verbatim block whose only item is the
+    // repeated offset 1 at position 0.
+    Folder early = EncodeWithWriter(Compression::Lzx, 15, Bytes(100, 'a'));
+    Bytes out;
+    ASSERT_TRUE(DecodeFolder(early, out));
+    early.blocks[0].size = 100;
+    LzxBits bits;
+    bits.Put(0, 1);
+    bits.Put(1, 3);  // verbatim
+    bits.Put(0, 16);
+    bits.Put(100, 8);
+    EXPECT_FALSE(DecodeFolder({early.type, {{bits.Take(), 100}}}, out));  // trees missing: input ends
+    // A frame after a short frame, and frames over 32 KB.
+    const Folder two = EncodeWithWriter(Compression::Lzx, 15, SampleData(Sample::Text, 40000, 1));
+    Folder swapped = two;
+    std::swap(swapped.blocks[0], swapped.blocks[1]);
+    EXPECT_FALSE(DecodeFolder(swapped, out));
+    auto stored = codec::MakeFrameDecoder(0);
+    Bytes big(32769);
+    EXPECT_FALSE(stored->Decode(big, big));
+}
+
+// E8 translation: absolute targets inside the translation size become
+// relative to the byte after the call; others and the last 10 bytes stay.
+TEST(CallTranslation, UndoesAbsoluteTargets) {
+    Bytes frame(32, 0x90);
+    auto put = [&](std::size_t at, std::uint32_t v) {
+        frame[at] = 0xE8;
+        for (int i = 0; i < 4; ++i) frame[at + 1 + i] = static_cast<std::uint8_t>(v >> (8 * i));
+    };
+    put(0, 1000);         // absolute 1000 at folder position 4096: relative 1000 - 4096
+    put(5, 0xFFFFFFFF);   // -1: inside [-position, 0), becomes -1 + size
+    put(10, 5000);        // at or past the size: kept
+    put(23, 7);           // inside the last 10 bytes: kept
+    codec::UndoCallTranslation(frame, 4096, 5000);
+    auto at = [&](std::size_t i) { return std::uint32_t(frame[i + 1] | frame[i + 2] << 8 | frame[i + 3] << 16 | frame[i + 4] << 24); };
+    EXPECT_EQ(at(0), std::uint32_t(1000 - 4096));
+    EXPECT_EQ(at(5), std::uint32_t(5000 - 1));
+    EXPECT_EQ(at(10), 5000u);
+    EXPECT_EQ(at(23), 7u);
+}
+
+}  // namespace
+}  // namespace tarvik::testing
