@@ -54,6 +54,14 @@ tarvik_build_runnable() {
   export WINEPREFIX="$RUN_DIR/wineprefix"
 }
 
+# Builds the library's portable core natively with the host's clang
+# (build-native/): its sanitizer tests and fuzz targets.
+BUILD_DIR_NATIVE=${BUILD_DIR_NATIVE:-$TARVIK_ROOT/build-native}
+tarvik_build_native() {
+  CC=clang CXX=clang++ cmake -S "$TARVIK_ROOT/tests/native" -B "$BUILD_DIR_NATIVE" -DCMAKE_BUILD_TYPE=Release >/dev/null
+  cmake --build "$BUILD_DIR_NATIVE" -j "$(nproc)"
+}
+
 # Prepares the run tree's Wine prefix once; later runs reuse it.
 tarvik_wine_prefix() {
   if [ ! -f "$WINEPREFIX/system.reg" ]; then

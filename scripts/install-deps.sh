@@ -15,6 +15,7 @@ packages=(
   imagemagick
   cabextract gcab
   libz-mingw-w64-dev
+  clang libclang-rt-14-dev llvm zlib1g-dev
 )
 
 missing=()

@@ -22,6 +22,11 @@ struct Effort {
 constexpr Effort EffortFor(int windowBits) { return windowBits >= 20 ? Effort{64, 160} : Effort{48, 96}; }
 // Matches at least this long are taken without looking one byte ahead.
 constexpr std::uint32_t kLazyLimit = 48;
+// After this many positions without a match the search skips ahead, one
+// more position per 2^kSkipGrowth further misses, at most kMaxSkip.
+constexpr std::uint32_t kSkipAfterMisses = 32;
+constexpr int kSkipGrowth = 4;
+constexpr std::uint32_t kMaxSkip = 16;
 
 const std::array<std::uint32_t, 51> kPositionBase = [] {
     std::array<std::uint32_t, 51> table{};
@@ -77,6 +82,7 @@ private:
     lzx::BlockCoder coder_;
     std::uint32_t maxOffset_;
     std::uint32_t repeats_[3] = {1, 1, 1};
+    std::uint32_t misses_ = 0;  // positions in a row where no match paid
     std::size_t framesPerBlock_;
     bool first_ = true;
     std::vector<std::vector<Item>> frames_;  // items of the frames held for the next block
@@ -131,15 +137,21 @@ Choice LzxEncoder::Best(std::uint32_t position, std::uint32_t end) {
     return best;
 }
 
-// Greedy parsing with one step of lazy evaluation.
+// Greedy parsing with one step of lazy evaluation. Where nothing has
+// matched for a while (random or already compressed data) the search
+// looks at fewer and fewer positions, until a match turns up again.
 void LzxEncoder::Parse(std::uint32_t position, std::uint32_t end) {
     Choice current = Best(position, end);
     while (position < end) {
         if (current.value <= 0) {
-            EmitLiteral(position++);
+            ++misses_;
+            std::uint32_t step = misses_ <= kSkipAfterMisses ? 1 : 1 + ((misses_ - kSkipAfterMisses) >> kSkipGrowth);
+            if (step > kMaxSkip) step = kMaxSkip;
+            for (; step > 0 && position < end; --step) EmitLiteral(position++);
             if (position < end) current = Best(position, end);
             continue;
         }
+        misses_ = 0;
         if (current.length < kLazyLimit && position + 1 < end) {
             const Choice next = Best(position + 1, end);
             if (next.value > current.value) {

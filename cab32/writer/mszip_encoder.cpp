@@ -20,29 +20,36 @@ public:
         return started_;
     }
 
+    // One deflate stream runs through the whole folder, so its history is
+    // the previous frames without handing zlib a dictionary per block. Each
+    // frame is flushed to a byte boundary (Z_SYNC_FLUSH: the data, then an
+    // empty stored block) and closed with an empty final block, which makes
+    // the block a complete deflate stream for the reader.
     bool Encode(std::span<const std::uint8_t> frame, Payloads& ready) override {
+        static constexpr std::uint8_t kEmptyFinalBlock[2] = {0x03, 0x00};
         std::vector<std::uint8_t>& out = ready.emplace_back();
-        if (deflateReset(&stream_) != Z_OK) return false;
-        if (!history_.empty() &&
-            deflateSetDictionary(&stream_, history_.data(), static_cast<uInt>(history_.size())) != Z_OK)
-            return false;
-        out.resize(2 + deflateBound(&stream_, static_cast<uLong>(frame.size())));
+        out.resize(2 + deflateBound(&stream_, static_cast<uLong>(frame.size())) + 16);
         out[0] = 'C';
         out[1] = 'K';
         stream_.next_in = const_cast<Bytef*>(frame.data());
         stream_.avail_in = static_cast<uInt>(frame.size());
-        stream_.next_out = out.data() + 2;
-        stream_.avail_out = static_cast<uInt>(out.size() - 2);
-        if (deflate(&stream_, Z_FINISH) != Z_STREAM_END) return false;
-        out.resize(out.size() - stream_.avail_out);
-        history_.assign(frame.begin(), frame.end());
+        std::size_t used = 2;
+        do {  // more room only when zlib filled what it had
+            if (used == out.size()) out.resize(out.size() * 2);
+            stream_.next_out = out.data() + used;
+            stream_.avail_out = static_cast<uInt>(out.size() - used);
+            if (deflate(&stream_, Z_SYNC_FLUSH) == Z_STREAM_ERROR) return false;
+            used = out.size() - stream_.avail_out;
+        } while (stream_.avail_out == 0);
+        if (stream_.avail_in != 0) return false;
+        out.resize(used);
+        out.insert(out.end(), kEmptyFinalBlock, kEmptyFinalBlock + 2);
         return true;
     }
 
 private:
     z_stream stream_{};
     bool started_ = false;
-    std::vector<std::uint8_t> history_;
 };
 
 }  // namespace

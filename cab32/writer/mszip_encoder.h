@@ -1,6 +1,6 @@
 // MSZIP: each block is "CK" and a complete raw deflate stream whose
-// dictionary is the previous block, as Microsoft's readers and libmspack
-// keep the last 32 KB of output across blocks.
+// matches may reach into the previous block, as Microsoft's readers and
+// libmspack keep the last 32 KB of output across blocks.
 #pragma once
 
 #include "frame_encoder.h"
