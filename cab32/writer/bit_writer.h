@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <vector>
 
 namespace tarvik::cabwriter {
@@ -32,6 +33,13 @@ public:
     void AlignToWord() {
         if (pending_ > 0) Put(0, 16 - pending_);
     }
+
+    // Pads with 1 to 16 zero bits (16 on a word boundary), as readers skip
+    // before the bytes of an uncompressed block.
+    void PadForBytes() { Put(0, 16 - pending_); }
+
+    // Appends bytes as they are; only on a word boundary.
+    void PutBytes(std::span<const std::uint8_t> bytes) { out_.insert(out_.end(), bytes.begin(), bytes.end()); }
 
 private:
     std::vector<std::uint8_t>& out_;

@@ -6,6 +6,9 @@
 namespace tarvik::cabwriter::lzx {
 namespace {
 
+constexpr int kBlockUncompressed = 3;
+constexpr int kBlockHeaderBits = 3 + 24;
+
 struct PretreeToken {
     std::uint8_t symbol;
     std::uint8_t extraBits;
@@ -51,38 +54,72 @@ std::vector<PretreeToken> TokenizeLengths(std::span<const std::uint8_t> lengths,
     return tokens;
 }
 
-void PutSymbol(BitWriter& out, const std::vector<std::uint16_t>& codes,
-               const std::vector<std::uint8_t>& lengths, int symbol) {
-    out.Put(codes[symbol], lengths[symbol]);
+// Part of a tree as the reader gets it: the pretree's lengths, then tokens.
+struct TreeDescription {
+    std::vector<PretreeToken> tokens;
+    std::vector<std::uint8_t> pretree;
+
+    std::uint64_t Bits() const {
+        std::uint64_t bits = 4 * kPretreeSymbols;
+        for (const PretreeToken& token : tokens) bits += pretree[token.symbol] + token.extraBits;
+        return bits;
+    }
+
+    void Write(BitWriter& out) const {
+        const std::vector<std::uint16_t> codes = CanonicalCodes(pretree);
+        for (std::uint8_t len : pretree) out.Put(len, 4);
+        for (const PretreeToken& token : tokens) {
+            out.Put(codes[token.symbol], pretree[token.symbol]);
+            if (token.extraBits != 0) out.Put(token.extra, token.extraBits);
+        }
+    }
+};
+
+TreeDescription DescribeTree(std::span<const std::uint8_t> lengths, std::span<const std::uint8_t> previous,
+                             int first, int last) {
+    TreeDescription tree{TokenizeLengths(lengths, previous, first, last), {}};
+    std::vector<std::uint32_t> frequencies(kPretreeSymbols, 0);
+    for (const PretreeToken& token : tree.tokens) ++frequencies[token.symbol];
+    tree.pretree = BuildCodeLengths(frequencies, 15);
+    return tree;
 }
 
 struct Statistics {
     std::vector<std::uint32_t> main, length, aligned;
+    std::uint64_t footerBits = 0;  // offset footer bits sent plainly
+    std::uint64_t bytes = 0;
 };
 
-Statistics Count(std::span<const std::vector<Item>> frames, int mainSymbols) {
+Statistics Count(std::span<const FrameItems> frames, int mainSymbols) {
     Statistics stats{std::vector<std::uint32_t>(mainSymbols, 0),
                      std::vector<std::uint32_t>(kNumSecondaryLengths, 0),
                      std::vector<std::uint32_t>(kAlignedSymbols, 0)};
-    for (const std::vector<Item>& items : frames) {
-        for (const Item& item : items) {
+    for (const FrameItems& frame : frames) {
+        stats.bytes += frame.bytes.size();
+        for (const Item& item : frame.items) {
             ++stats.main[item.mainSymbol];
+            if (item.mainSymbol < kNumChars) continue;
             if (item.lengthSymbol != kNoLengthSymbol) ++stats.length[item.lengthSymbol];
-            if (item.mainSymbol >= kNumChars && item.extraBits >= 3) ++stats.aligned[item.extra & 7];
+            if (item.extraBits >= 3) ++stats.aligned[item.extra & 7];
+            stats.footerBits += item.extraBits;
         }
     }
     return stats;
 }
 
-// True when coding the low three offset bits through the aligned tree
-// (plus its 24-bit description) is shorter than sending them plainly.
-bool AlignedPays(const Statistics& stats, const std::vector<std::uint8_t>& alignedLengths) {
-    std::uint64_t plain = 0, aligned = 24;
-    for (int s = 0; s < kAlignedSymbols; ++s) {
-        plain += 3ull * stats.aligned[s];
-        aligned += std::uint64_t{alignedLengths[s]} * stats.aligned[s];
-    }
-    return aligned < plain;
+std::uint64_t SymbolBits(std::span<const std::uint32_t> frequencies, std::span<const std::uint8_t> lengths) {
+    std::uint64_t bits = 0;
+    for (std::size_t s = 0; s < frequencies.size(); ++s) bits += std::uint64_t{frequencies[s]} * lengths[s];
+    return bits;
+}
+
+// Footer bits when the low three bits of long offsets go through the
+// aligned tree (which costs 24 bits to describe).
+std::uint64_t AlignedFooterBits(const Statistics& stats, std::span<const std::uint8_t> alignedLengths) {
+    std::uint64_t bits = stats.footerBits + 24;
+    for (int s = 0; s < kAlignedSymbols; ++s)
+        bits = bits - 3ull * stats.aligned[s] + std::uint64_t{alignedLengths[s]} * stats.aligned[s];
+    return bits;
 }
 
 struct Codes {
@@ -96,14 +133,39 @@ struct Codes {
 };
 
 void PutItem(BitWriter& out, const Codes& codes, const Item& item) {
-    PutSymbol(out, codes.main, codes.mainLengths, item.mainSymbol);
+    out.Put(codes.main[item.mainSymbol], codes.mainLengths[item.mainSymbol]);
     if (item.mainSymbol < kNumChars) return;
-    if (item.lengthSymbol != kNoLengthSymbol) PutSymbol(out, codes.length, codes.lengthLengths, item.lengthSymbol);
+    if (item.lengthSymbol != kNoLengthSymbol)
+        out.Put(codes.length[item.lengthSymbol], codes.lengthLengths[item.lengthSymbol]);
     if (codes.alignedBlock && item.extraBits >= 3) {
         out.Put(item.extra >> 3, item.extraBits - 3);
-        PutSymbol(out, codes.aligned, codes.alignedLengths, static_cast<int>(item.extra & 7));
+        out.Put(codes.aligned[item.extra & 7], codes.alignedLengths[item.extra & 7]);
     } else if (item.extraBits != 0) {
         out.Put(item.extra, item.extraBits);
+    }
+}
+
+// The frames' bytes as they are, after the repeated offsets; a block of odd
+// size is followed by one pad byte.
+void WriteUncompressed(BitWriter& out, std::span<const FrameItems> frames, std::uint64_t size,
+                       const std::uint32_t (&repeats)[3], std::vector<std::size_t>& frameEnds) {
+    out.Put(kBlockUncompressed, 3);
+    out.Put(static_cast<std::uint32_t>(size >> 8), 16);
+    out.Put(static_cast<std::uint32_t>(size & 0xFF), 8);
+    out.PadForBytes();
+    for (std::uint32_t repeat : repeats) {
+        const std::uint8_t le[4] = {static_cast<std::uint8_t>(repeat), static_cast<std::uint8_t>(repeat >> 8),
+                                    static_cast<std::uint8_t>(repeat >> 16), static_cast<std::uint8_t>(repeat >> 24)};
+        out.PutBytes(le);
+    }
+    for (const FrameItems& frame : frames) {
+        out.PutBytes(frame.bytes);
+        frameEnds.push_back(out.Bytes());
+    }
+    if (size % 2 != 0) {
+        static constexpr std::uint8_t kPad[1] = {0};
+        out.PutBytes(kPad);
+        frameEnds.back() = out.Bytes();
     }
 }
 
@@ -111,44 +173,45 @@ void PutItem(BitWriter& out, const Codes& codes, const Item& item) {
 
 void WriteTreeLengths(BitWriter& out, std::span<const std::uint8_t> lengths,
                       std::span<const std::uint8_t> previous, int first, int last) {
-    const std::vector<PretreeToken> tokens = TokenizeLengths(lengths, previous, first, last);
-    std::vector<std::uint32_t> frequencies(kPretreeSymbols, 0);
-    for (const PretreeToken& token : tokens) ++frequencies[token.symbol];
-    const std::vector<std::uint8_t> pretree = BuildCodeLengths(frequencies, 15);
-    const std::vector<std::uint16_t> codes = CanonicalCodes(pretree);
-    for (std::uint8_t len : pretree) out.Put(len, 4);
-    for (const PretreeToken& token : tokens) {
-        PutSymbol(out, codes, pretree, token.symbol);
-        if (token.extraBits != 0) out.Put(token.extra, token.extraBits);
-    }
+    DescribeTree(lengths, previous, first, last).Write(out);
 }
 
 BlockCoder::BlockCoder(int windowBits)
     : previousMain_(kNumChars + 8 * PositionSlotCount(windowBits), 0),
       previousLength_(kNumSecondaryLengths, 0) {}
 
-void BlockCoder::WriteBlock(BitWriter& out, std::span<const std::vector<Item>> frames, std::uint32_t uncompressedSize,
+void BlockCoder::WriteBlock(BitWriter& out, std::span<const FrameItems> frames, const std::uint32_t (&repeats)[3],
                             std::vector<std::size_t>& frameEnds) {
     const int mainSymbols = static_cast<int>(previousMain_.size());
     const Statistics stats = Count(frames, mainSymbols);
     const std::vector<std::uint8_t> mainLengths = BuildCodeLengths(stats.main, 16);
     const std::vector<std::uint8_t> lengthLengths = BuildCodeLengths(stats.length, 16);
     const std::vector<std::uint8_t> alignedLengths = BuildCodeLengths(stats.aligned, 7);
-    const bool aligned = AlignedPays(stats, alignedLengths);
+    const TreeDescription trees[3] = {DescribeTree(mainLengths, previousMain_, 0, kNumChars),
+                                      DescribeTree(mainLengths, previousMain_, kNumChars, mainSymbols),
+                                      DescribeTree(lengthLengths, previousLength_, 0, kNumSecondaryLengths)};
+    const std::uint64_t alignedFooters = AlignedFooterBits(stats, alignedLengths);
+    const bool aligned = alignedFooters < stats.footerBits;
+    const std::uint64_t codedBits = kBlockHeaderBits + trees[0].Bits() + trees[1].Bits() + trees[2].Bits() +
+                                    SymbolBits(stats.main, mainLengths) + SymbolBits(stats.length, lengthLengths) +
+                                    (aligned ? alignedFooters : stats.footerBits) + 8 * frames.size();
+    const std::uint64_t storedBits = kBlockHeaderBits + 16 + 96 + 8 * (stats.bytes + stats.bytes % 2);
+    if (storedBits < codedBits) {
+        WriteUncompressed(out, frames, stats.bytes, repeats, frameEnds);
+        return;
+    }
 
     out.Put(aligned ? kBlockAligned : kBlockVerbatim, 3);
-    out.Put(uncompressedSize >> 8, 16);
-    out.Put(uncompressedSize & 0xFF, 8);
+    out.Put(static_cast<std::uint32_t>(stats.bytes >> 8), 16);
+    out.Put(static_cast<std::uint32_t>(stats.bytes & 0xFF), 8);
     if (aligned)
         for (std::uint8_t len : alignedLengths) out.Put(len, 3);
-    WriteTreeLengths(out, mainLengths, previousMain_, 0, kNumChars);
-    WriteTreeLengths(out, mainLengths, previousMain_, kNumChars, mainSymbols);
-    WriteTreeLengths(out, lengthLengths, previousLength_, 0, kNumSecondaryLengths);
+    for (const TreeDescription& tree : trees) tree.Write(out);
 
     const Codes codes{CanonicalCodes(mainLengths), mainLengths, CanonicalCodes(lengthLengths), lengthLengths,
                       CanonicalCodes(alignedLengths), alignedLengths, aligned};
-    for (const std::vector<Item>& items : frames) {
-        for (const Item& item : items) PutItem(out, codes, item);
+    for (const FrameItems& frame : frames) {
+        for (const Item& item : frame.items) PutItem(out, codes, item);
         out.AlignToWord();
         frameEnds.push_back(out.Bytes());
     }

@@ -1,5 +1,6 @@
 // Writes LZX blocks: Huffman trees from the block's own statistics, sent as
-// differences from the previous block's trees, then the coded items.
+// differences from the previous block's trees, then the coded items; or
+// the bytes as they are, where coding would not make them smaller.
 #pragma once
 
 #include <cstdint>
@@ -20,16 +21,27 @@ struct Item {
 
 inline constexpr std::uint16_t kNoLengthSymbol = 0xFFFF;
 
+// One frame's items and the bytes they stand for.
+struct FrameItems {
+    std::vector<Item> items;
+    std::vector<std::uint8_t> bytes;
+};
+
 class BlockCoder {
 public:
     explicit BlockCoder(int windowBits);
 
-    // Writes one verbatim or aligned-offset block, whichever is shorter,
-    // holding the items of consecutive frames (`uncompressedSize` bytes in
-    // all). Each frame's items end on a 16-bit boundary; `frameEnds`
-    // receives the output size at each of those boundaries.
-    void WriteBlock(BitWriter& out, std::span<const std::vector<Item>> frames, std::uint32_t uncompressedSize,
+    // Writes consecutive frames as one block: verbatim or aligned-offset,
+    // whichever is shorter, or uncompressed when that is shorter still (it
+    // stores `repeats`, the repeated offsets after the frames' items). Each
+    // frame ends on a 16-bit boundary; `frameEnds` receives the output size
+    // at each of those boundaries.
+    void WriteBlock(BitWriter& out, std::span<const FrameItems> frames, const std::uint32_t (&repeats)[3],
                     std::vector<std::size_t>& frameEnds);
+
+    // Code lengths of the last coded block (all zero before the first).
+    const std::vector<std::uint8_t>& MainLengths() const { return previousMain_; }
+    const std::vector<std::uint8_t>& LengthLengths() const { return previousLength_; }
 
 private:
     std::vector<std::uint8_t> previousMain_;

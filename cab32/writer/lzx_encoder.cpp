@@ -5,6 +5,7 @@
 
 #include "bit_writer.h"
 #include "lzx_block_coder.h"
+#include "lzx_prices.h"
 #include "lzx_tables.h"
 #include "match_finder.h"
 
@@ -13,20 +14,25 @@ namespace {
 
 using namespace lzx;
 
-// Search effort: the largest windows are chosen for the smallest output, so
-// they look through longer chains (about 1% smaller, half the speed).
-struct Effort {
-    int maxChain;
-    std::uint32_t niceLength;
-};
-constexpr Effort EffortFor(int windowBits) { return windowBits >= 20 ? Effort{64, 160} : Effort{48, 96}; }
+// Search effort per window. Windows up to 128 KB stay in the processor's
+// caches, where more candidates per position cost little and short matches
+// close by matter most; the largest windows are chosen for the smallest
+// output and keep longer matches going.
+SearchEffort EffortFor(int windowBits) {
+    if (windowBits <= 17) return {32, 4, 48};
+    if (windowBits <= 19) return {16, 8, 48};
+    return {16, 8, 64};
+}
 // Matches at least this long are taken without looking one byte ahead.
 constexpr std::uint32_t kLazyLimit = 48;
-// After this many positions without a match the search skips ahead, one
-// more position per 2^kSkipGrowth further misses, at most kMaxSkip.
+// After this many searches without a paying match the parse skips ahead,
+// one more position per 2^kSkipGrowth further misses, at most kMaxSkip.
+// Skipped positions are still indexed until kLeapAfterMisses (a match may
+// start there later), then no longer.
 constexpr std::uint32_t kSkipAfterMisses = 32;
 constexpr int kSkipGrowth = 4;
-constexpr std::uint32_t kMaxSkip = 16;
+constexpr std::uint32_t kMaxSkip = 128;
+constexpr std::uint32_t kLeapAfterMisses = 256;
 
 const std::array<std::uint32_t, 51> kPositionBase = [] {
     std::array<std::uint32_t, 51> table{};
@@ -38,55 +44,57 @@ struct Choice {
     std::uint32_t length = 0;
     std::uint32_t offset = 0;
     int repeat = -1;  // index into the repeated offsets, or -1
-    int value = 0;    // rough bits saved over literals; no match when <= 0
+    int value = 0;    // bits saved over literals; no match when <= 0
 };
-
-// Rough saving of a match over literals of about six bits each, used to
-// pick between candidates; the block coder later prices everything exactly.
-int EstimateValue(std::uint32_t length, std::uint32_t offset, bool repeated) {
-    int cost = repeated ? 7 : 9 + ExtraBits(PositionSlotOf(offset + 2));
-    if (length - kMinMatch >= kNumPrimaryLengths) cost += 5;
-    return 6 * static_cast<int>(length) - cost;
-}
 
 class LzxEncoder final : public FrameEncoder {
 public:
     LzxEncoder(int windowBits, int framesPerBlock)
-        : finder_(windowBits, EffortFor(windowBits).maxChain, EffortFor(windowBits).niceLength),
+        : finder_(windowBits, EffortFor(windowBits)),
           coder_(windowBits),
+          prices_(kNumChars + 8 * PositionSlotCount(windowBits)),
           maxOffset_(MaxOffset(windowBits)),
-          framesPerBlock_(static_cast<std::size_t>(framesPerBlock)) {}
+          frames_(static_cast<std::size_t>(framesPerBlock)) {}
 
     bool Encode(std::span<const std::uint8_t> frame, Payloads& ready) override {
-        const std::uint32_t start = finder_.Append(frame);
-        frames_.emplace_back();
-        Parse(start, start + static_cast<std::uint32_t>(frame.size()));
-        blockSize_ += static_cast<std::uint32_t>(frame.size());
-        if (frames_.size() >= framesPerBlock_) FlushBlock(ready);
+        FrameItems& held = frames_[held_++];
+        held.items.clear();
+        held.bytes.assign(frame.begin(), frame.end());
+        frameStart_ = finder_.Append(frame);
+        SumLiteralPrices(frame);
+        Parse(frameStart_, frameStart_ + static_cast<std::uint32_t>(frame.size()));
+        if (held_ == frames_.size()) FlushBlock(ready);
         return true;
     }
 
     bool Finish(Payloads& ready) override {
-        if (!frames_.empty()) FlushBlock(ready);
+        if (held_ > 0) FlushBlock(ready);
         return true;
     }
 
 private:
+    void SumLiteralPrices(std::span<const std::uint8_t> frame);
+    void Consider(Choice& best, std::uint32_t position, std::uint32_t length, std::uint32_t offset, int repeat) const;
     Choice Best(std::uint32_t position, std::uint32_t end);
     void Parse(std::uint32_t position, std::uint32_t end);
-    void EmitLiteral(std::uint32_t position);
+    std::uint32_t PassLiterals(std::uint32_t position, std::uint32_t end);
+    void EmitLiteral(std::uint32_t position) {
+        frames_[held_ - 1].items.push_back({*finder_.At(position), kNoLengthSymbol, 0, 0});
+    }
     void EmitMatch(const Choice& match);
     void FlushBlock(Payloads& ready);
 
     MatchFinder finder_;
     lzx::BlockCoder coder_;
+    lzx::Prices prices_;
     std::uint32_t maxOffset_;
     std::uint32_t repeats_[3] = {1, 1, 1};
-    std::uint32_t misses_ = 0;  // positions in a row where no match paid
-    std::size_t framesPerBlock_;
+    std::uint32_t misses_ = 0;  // searches in a row where no match paid
     bool first_ = true;
-    std::vector<std::vector<Item>> frames_;  // items of the frames held for the next block
-    std::uint32_t blockSize_ = 0;
+    std::vector<FrameItems> frames_;  // the frames of the next block, held_ of them filled
+    std::size_t held_ = 0;
+    std::uint32_t frameStart_ = 0;
+    std::vector<std::uint32_t> literalSums_;  // literal prices of the frame's bytes before each position
 };
 
 // Writes the held frames as one block and cuts the bits into one payload
@@ -99,18 +107,39 @@ void LzxEncoder::FlushBlock(Payloads& ready) {
         first_ = false;
     }
     std::vector<std::size_t> frameEnds;
-    coder_.WriteBlock(bits, frames_, blockSize_, frameEnds);
+    coder_.WriteBlock(bits, std::span<const FrameItems>(frames_.data(), held_), repeats_, frameEnds);
     std::size_t from = 0;
     for (std::size_t end : frameEnds) {
         ready.emplace_back(bytes.begin() + static_cast<std::ptrdiff_t>(from),
                            bytes.begin() + static_cast<std::ptrdiff_t>(end));
         from = end;
     }
-    frames_.clear();
-    blockSize_ = 0;
+    held_ = 0;
+    prices_.Update(coder_.MainLengths(), coder_.LengthLengths());
 }
 
-// Best of the three repeated offsets and the longest hash-chain match.
+// Running sums of the frame's literal prices: what a match replaces, at a glance.
+void LzxEncoder::SumLiteralPrices(std::span<const std::uint8_t> frame) {
+    literalSums_.resize(frame.size() + 1);
+    std::uint32_t sum = 0;
+    for (std::size_t i = 0; i < frame.size(); ++i) {
+        literalSums_[i] = sum;
+        sum += prices_.Literal(frame[i]);
+    }
+    literalSums_[frame.size()] = sum;
+}
+
+// Keeps the match if it saves more bits over literals than the best so far.
+void LzxEncoder::Consider(Choice& best, std::uint32_t position, std::uint32_t length, std::uint32_t offset,
+                          int repeat) const {
+    const int slot = repeat >= 0 ? repeat : PositionSlotOf(offset + 2);
+    const std::uint32_t at = position - frameStart_;
+    const int value = static_cast<int>(literalSums_[at + length] - literalSums_[at]) -
+                      static_cast<int>(prices_.Match(length, slot));
+    if (value > best.value) best = {length, offset, repeat, value};
+}
+
+// Best of the three repeated offsets and the matches the finder offers.
 // Matches stop at the frame's end: readers decode each frame on its own.
 Choice LzxEncoder::Best(std::uint32_t position, std::uint32_t end) {
     const std::uint32_t remaining = end - position;
@@ -120,9 +149,7 @@ Choice LzxEncoder::Best(std::uint32_t position, std::uint32_t end) {
         const std::uint32_t offset = repeats_[r];
         if (offset > position) continue;
         const std::uint32_t length = finder_.MatchLength(position, offset, maxLength);
-        if (length < kMinMatch) continue;
-        const int value = EstimateValue(length, offset, true);
-        if (value > best.value) best = {length, offset, r, value};
+        if (length >= kMinMatch) Consider(best, position, length, offset, r);
     }
     MatchList found;
     finder_.FindMatches(position, maxLength, maxOffset_, found);
@@ -131,24 +158,30 @@ Choice LzxEncoder::Best(std::uint32_t position, std::uint32_t end) {
         int repeat = -1;
         for (int r = 0; r < 3; ++r)
             if (repeats_[r] == match.offset) repeat = r;
-        const int value = EstimateValue(match.length, match.offset, repeat >= 0);
-        if (value > best.value) best = {match.length, match.offset, repeat, value};
+        Consider(best, position, match.length, match.offset, repeat);
     }
     return best;
 }
 
-// Greedy parsing with one step of lazy evaluation. Where nothing has
-// matched for a while (random or already compressed data) the search
-// looks at fewer and fewer positions, until a match turns up again.
+// Emits the literal at `position` and, where nothing has paid for a while
+// (random or already compressed data), a few more without searching them.
+std::uint32_t LzxEncoder::PassLiterals(std::uint32_t position, std::uint32_t end) {
+    ++misses_;
+    std::uint32_t step = misses_ <= kSkipAfterMisses ? 1 : 1 + ((misses_ - kSkipAfterMisses) >> kSkipGrowth);
+    if (step > kMaxSkip) step = kMaxSkip;
+    for (; step > 0 && position < end; --step) EmitLiteral(position++);
+    if (misses_ > kLeapAfterMisses) finder_.Leap(position);
+    return position;
+}
+
+// Greedy parsing with lazy evaluation: a match is put off by a literal when
+// the match one byte later saves more.
 void LzxEncoder::Parse(std::uint32_t position, std::uint32_t end) {
     Choice current = Best(position, end);
     while (position < end) {
         if (current.value <= 0) {
-            ++misses_;
-            std::uint32_t step = misses_ <= kSkipAfterMisses ? 1 : 1 + ((misses_ - kSkipAfterMisses) >> kSkipGrowth);
-            if (step > kMaxSkip) step = kMaxSkip;
-            for (; step > 0 && position < end; --step) EmitLiteral(position++);
-            if (position < end) current = Best(position, end);
+            position = PassLiterals(position, end);
+            current = position < end ? Best(position, end) : Choice{};
             continue;
         }
         misses_ = 0;
@@ -164,10 +197,6 @@ void LzxEncoder::Parse(std::uint32_t position, std::uint32_t end) {
         position += current.length;
         current = position < end ? Best(position, end) : Choice{};
     }
-}
-
-void LzxEncoder::EmitLiteral(std::uint32_t position) {
-    frames_.back().push_back({*finder_.At(position), kNoLengthSymbol, 0, 0});
 }
 
 // Codes a match and updates the repeated offsets exactly as a reader does.
@@ -192,7 +221,7 @@ void LzxEncoder::EmitMatch(const Choice& match) {
     const auto lengthSymbol = lengthHeader < kNumPrimaryLengths
                                   ? kNoLengthSymbol
                                   : static_cast<std::uint16_t>(lengthHeader - kNumPrimaryLengths);
-    frames_.back().push_back(
+    frames_[held_ - 1].items.push_back(
         {static_cast<std::uint16_t>(kNumChars + slot * 8 + primary), lengthSymbol, extraBits, extra});
 }
 

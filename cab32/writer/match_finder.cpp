@@ -7,17 +7,61 @@
 namespace tarvik::cabwriter {
 namespace {
 
-constexpr int kHashBits = 17;
+// Bytes each table hashes, and the bytes read at a position to hash it.
+constexpr int kNearestKey = 3;
+constexpr int kShortKey = 5;
+constexpr int kLongKey = 8;
+constexpr std::uint32_t kHashedBytes = 8;
+// Windows up to this size stay in the processor's caches: no prefetching.
+constexpr std::uint32_t kCachedWindow = 1u << 17;
+
+std::uint64_t Load64(const std::uint8_t* p) {
+    std::uint64_t value;
+    std::memcpy(&value, p, 8);
+    return value;
+}
+
+// Bytes a and b have in common, at most `maxLength`.
+std::uint32_t CommonLength(const std::uint8_t* a, const std::uint8_t* b, std::uint32_t maxLength) {
+    std::uint32_t length = 0;
+    while (length + 8 <= maxLength) {
+        const std::uint64_t difference = Load64(a + length) ^ Load64(b + length);
+        if (difference != 0) return length + static_cast<std::uint32_t>(std::countr_zero(difference) >> 3);
+        length += 8;
+    }
+    while (length < maxLength && a[length] == b[length]) ++length;
+    return length;
+}
+
+// Hash of the first `bytes` bytes of `word` (the little-endian load of a
+// position), all 64 bits: a table takes as many of the top ones as it needs.
+template <int bytes>
+std::uint64_t HashPrefix(std::uint64_t word) {
+    return (word << (64 - 8 * bytes)) * 0x9E3779B97F4A7C15ull;
+}
+
+std::uint32_t TopBits(std::uint64_t hash, int bits) { return static_cast<std::uint32_t>(hash >> (64 - bits)); }
+
+// Buckets in proportion to the window: a small window needs few, and every
+// folder clears them.
+int BucketBits(int windowBits) { return std::clamp(windowBits - 4, 11, 16); }
 
 }  // namespace
 
-MatchFinder::MatchFinder(int windowBits, int maxChain, std::uint32_t niceLength)
+PositionTable::PositionTable(int hashBits, int ways)
+    : hashBits_(hashBits),
+      waysBits_(std::bit_width(static_cast<unsigned>(ways)) - 1),
+      slots_(std::size_t{1} << (hashBits + waysBits_), 0),
+      next_(std::size_t{1} << hashBits, 0) {}
+
+MatchFinder::MatchFinder(int windowBits, const SearchEffort& effort)
     : windowSize_(1u << windowBits),
-      maxChain_(static_cast<std::uint32_t>(maxChain)),
-      niceLength_(niceLength),
-      buffer_(2 * static_cast<std::size_t>(windowSize_) + 65536),
-      head_(std::size_t{1} << kHashBits, 0),
-      chain_(windowSize_, 0) {}
+      niceLength_(effort.niceLength),
+      buffer_(2 * std::size_t{windowSize_} + 65536),
+      nearest_(std::size_t{1} << std::min(windowBits + 1, 16), 0),
+      nearestBits_(std::min(windowBits + 1, 16)),
+      short_(BucketBits(windowBits), effort.shortWays),
+      long_(BucketBits(windowBits), effort.longWays) {}
 
 void MatchFinder::SlideIfFull(std::size_t incoming) {
     if ((end_ - base_) + incoming <= buffer_.size()) return;
@@ -35,78 +79,92 @@ std::uint32_t MatchFinder::Append(std::span<const std::uint8_t> data) {
     return start;
 }
 
-std::uint32_t MatchFinder::HashAt(std::uint32_t position) const {
-    const std::uint8_t* p = At(position);
-    const std::uint32_t key = std::uint32_t{p[0]} | (std::uint32_t{p[1]} << 8) | (std::uint32_t{p[2]} << 16);
-    return (key * 2654435761u) >> (32 - kHashBits);
-}
-
-void MatchFinder::InsertOne(std::uint32_t position) {
-    const std::uint32_t hash = HashAt(position);
-    chain_[position & (windowSize_ - 1)] = head_[hash];
-    head_[hash] = position + 1;
+void MatchFinder::Leap(std::uint32_t position) {
+    if (position > nextInsert_) nextInsert_ = position;
 }
 
 void MatchFinder::InsertUpTo(std::uint32_t position) {
-    // A position needs its three bytes present; the rest wait for more data.
-    const std::uint32_t limit = end_ >= 2 ? end_ - 2 : 0;
+    // A position needs its hashed bytes present; the rest wait for more data.
+    const std::uint32_t limit = end_ >= kHashedBytes ? end_ - kHashedBytes + 1 : 0;
     const std::uint32_t stop = position < limit ? position : limit;
-    for (; nextInsert_ < stop; ++nextInsert_) InsertOne(nextInsert_);
+    if (nextInsert_ >= stop) return;
+    const std::uint8_t* data = At(nextInsert_);
+    std::uint32_t* nearest = nearest_.data();
+    const int nearestBits = nearestBits_;
+    const PositionTable::Inserter shortTable(short_), longTable(long_);
+    for (std::uint32_t entering = nextInsert_; entering < stop; ++entering, ++data) {
+        const std::uint64_t word = Load64(data);
+        nearest[TopBits(HashPrefix<kNearestKey>(word), nearestBits)] = entering + 1;
+        shortTable.Insert(HashPrefix<kShortKey>(word), entering);
+        longTable.Insert(HashPrefix<kLongKey>(word), entering);
+    }
+    nextInsert_ = stop;
 }
 
 std::uint32_t MatchFinder::MatchLength(std::uint32_t position, std::uint32_t offset,
                                        std::uint32_t maxLength) const {
-    const std::uint8_t* a = At(position);
-    const std::uint8_t* b = a - offset;
-    std::uint32_t length = 0;
-    while (length + 8 <= maxLength) {
-        std::uint64_t x, y;
-        std::memcpy(&x, a + length, 8);
-        std::memcpy(&y, b + length, 8);
-        if (x != y) return length + static_cast<std::uint32_t>(std::countr_zero(x ^ y) >> 3);
-        length += 8;
+    return CommonLength(At(position), At(position) - offset, maxLength);
+}
+
+void MatchFinder::Record(std::uint32_t length, std::uint32_t offset, std::uint32_t& best, MatchList& found) const {
+    best = length;
+    if (found.count == MatchList::kCapacity) {
+        std::copy(found.items + 1, found.items + found.count, found.items);
+        --found.count;
     }
-    while (length < maxLength && a[length] == b[length]) ++length;
-    return length;
+    found.items[found.count++] = {length, offset};
+}
+
+// Tries the bucket's positions, newest first, until one is too far back.
+// For large windows their bytes are fetched before any is compared, so the
+// cache misses overlap.
+void MatchFinder::SearchBucket(const PositionTable& table, std::uint32_t hash, std::uint32_t position,
+                               std::uint32_t limit, std::uint32_t maxOffset, std::uint32_t& best,
+                               MatchList& found) const {
+    const std::uint32_t* bucket = table.Bucket(hash);
+    const std::uint32_t mask = table.WayMask();
+    const std::uint8_t* here = At(position);
+    if (windowSize_ > kCachedWindow)
+        for (std::uint32_t i = 0; i <= mask; ++i)
+            if (bucket[i] != 0) __builtin_prefetch(here - (position + 1 - bucket[i]));
+    const std::uint32_t newest = table.Newest(hash);
+    for (std::uint32_t i = 0; i <= mask && best < limit; ++i) {
+        const std::uint32_t entry = bucket[(newest - i) & mask];
+        const std::uint32_t offset = position + 1 - entry;
+        if (entry == 0 || offset > maxOffset) break;
+        const std::uint8_t* there = here - offset;
+        // Cheap reject: a longer match must agree at the byte that would extend it.
+        if (there[best] != here[best]) continue;
+        const std::uint32_t length = CommonLength(here, there, limit);
+        if (length > best) Record(length, offset, best, found);
+    }
 }
 
 void MatchFinder::FindMatches(std::uint32_t position, std::uint32_t maxLength, std::uint32_t maxOffset,
                               MatchList& found) {
     InsertUpTo(position);
     found.count = 0;
-    if (maxLength < 3 || position + 3 > end_) return;
-    const std::uint8_t* here = At(position);
-    std::uint32_t candidate = head_[HashAt(position)];
-    const std::uint32_t nice = niceLength_ < maxLength ? niceLength_ : maxLength;
+    if (maxLength < 3 || position + kHashedBytes > end_) return;
+    const std::uint64_t word = Load64(At(position));
+    const std::uint32_t limit = std::min(niceLength_, maxLength);
     std::uint32_t best = 2;
-    std::uint32_t tries = maxChain_;
-    while (candidate != 0 && tries-- > 0) {
-        const std::uint32_t earlier = candidate - 1;
-        if (earlier >= position || position - earlier > maxOffset) break;
-        const std::uint32_t offset = position - earlier;
-        // Cheap reject: a longer match must agree at the byte that would extend it.
-        if (here[best] == *(here + best - offset)) {
-            const std::uint32_t length = MatchLength(position, offset, maxLength);
-            if (length > best) {
-                best = length;
-                if (found.count == MatchList::kCapacity) {
-                    std::copy(found.items + 1, found.items + found.count, found.items);
-                    --found.count;
-                }
-                found.items[found.count++] = {length, offset};
-                if (length >= nice) break;
-                // A good match already: look less hard for a better one.
-                if (length >= 32 && tries > maxChain_ / 4) tries = maxChain_ / 4;
-            }
-        }
-        const std::uint32_t previous = chain_[earlier & (windowSize_ - 1)];
-        if (previous >= candidate) break;  // slot reused by a newer position
-        candidate = previous;
+    const std::uint32_t near = nearest_[TopBits(HashPrefix<kNearestKey>(word), nearestBits_)];
+    if (near != 0 && position + 1 - near <= maxOffset) {
+        const std::uint32_t length = MatchLength(position, position + 1 - near, limit);
+        if (length > best) Record(length, position + 1 - near, best, found);
     }
-    if (nextInsert_ == position) {
-        InsertOne(position);
-        ++nextInsert_;
+    SearchBucket(short_, TopBits(HashPrefix<kShortKey>(word), short_.HashBits()), position, limit, maxOffset, best,
+                 found);
+    SearchBucket(long_, TopBits(HashPrefix<kLongKey>(word), long_.HashBits()), position, limit, maxOffset, best,
+                 found);
+    // A match as long as the search looks may go on further.
+    if (best == niceLength_ && maxLength > niceLength_) {
+        MatchCandidate& last = found.items[found.count - 1];
+        last.length = MatchLength(position, last.offset, maxLength);
     }
+    // Entered even when the positions around it are leapt over: a search
+    // in a stretch that does not compress must still find a repeat.
+    InsertUpTo(position + 1);
 }
 
 }  // namespace tarvik::cabwriter

@@ -110,6 +110,31 @@ TEST(WriterCabinets, CabextractAgrees) {
     }
 }
 
+// Random data between text goes into uncompressed LZX blocks (the trees
+// and repeated offsets carry over them; an odd last frame takes a pad
+// byte), costing at most a few bytes per block more than itself.
+TEST(WriterCabinets, IncompressibleStretchesAreStored) {
+    constexpr std::size_t kBlock = 4 * 32768;
+    Bytes data = SampleData(Sample::Text, kBlock, 1);
+    const Bytes noise = SampleData(Sample::Random, kBlock, 2), tail = SampleData(Sample::Text, kBlock + 1, 3);
+    data.insert(data.end(), noise.begin(), noise.end());
+    data.insert(data.end(), tail.begin(), tail.end());
+    const Folder noiseAlone = EncodeWithWriter(Compression::Lzx, 21, noise, 4);
+    std::size_t stored = 0;
+    for (const Block& block : noiseAlone.blocks) stored += block.payload.size();
+    EXPECT_LE(stored, noise.size() + 16);
+    for (int windowBits : {15, 21}) {
+        for (int framesPerBlock : {1, 4}) {
+            const Folder folder = EncodeWithWriter(Compression::Lzx, windowBits, data, framesPerBlock);
+            Bytes decoded, extracted;
+            ASSERT_TRUE(DecodeFolder(folder, decoded));
+            EXPECT_EQ(decoded, data);
+            ASSERT_TRUE(ExtractWithCabextract(BuildCabinet(folder), extracted));
+            EXPECT_EQ(extracted, data);
+        }
+    }
+}
+
 // gcab's MSZIP cabinets (its own deflate blocks) decode to the source.
 TEST(GcabCabinets, Decode) {
     char folder[] = "/tmp/cabcore-gcab.XXXXXX";
