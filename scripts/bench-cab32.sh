@@ -4,14 +4,21 @@
 # files). Not a test: it prints a table and removes its files at the end.
 #
 # The library's figures time the Cab call inside the calling process
-# (cab32_driver prints "cab-seconds"); Wine's start-up is measured apart and
-# shown on its own line. gcab's and cabextract's figures are their process
-# wall times. When a native build of the portable core exists
-# ($BUILD_DIR_NATIVE/cabcore_bench), its decoders are timed on the same
-# cabinets too.
+# (cab32_driver prints "cab-seconds" and "cab-cpu-seconds"); Wine's start-up
+# is measured apart and shown on its own line. gcab's and cabextract's
+# figures are their process times. Each rate is given by the clock (wall)
+# and by processor time (CPU): on a machine busy with other work the wall
+# figures drop, the CPU figures much less. When a native build of the
+# portable core exists ($BUILD_DIR_NATIVE/cabcore_bench), its decoders are
+# timed on the same cabinets too.
 #
 # Usage: scripts/bench-cab32.sh [SIZE_MB]
 # Uses the x86_64 build tree ($BUILD_DIR_X64, built by the caller).
+#   CAB32_DLL=PATH          another build of the library to measure
+#   BEFORE_DLL=PATH         a second build whose cabinets are made beside
+#                           the first's in the same run (e.g. a saved one)
+#   LZX_LEVELS="15 ... 21"  the LZX windows to create with (default 21)
+#   CREATE_ONLY=1           skip the extraction rows
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
@@ -46,13 +53,11 @@ generate_data() {
     | head -c $(( (size_mb - half - quarter) * 1048576 )) | split -b 1048576 - "$work/data/bin/p" || true
 }
 
-# wall COMMAND...: runs the command once and prints its wall time in seconds.
-wall() {
-  local start end
-  start=$(date +%s%N)
-  "$@" >/dev/null 2>&1 || { echo "bench-cab32: failed: $*" >&2; exit 1; }
-  end=$(date +%s%N)
-  awk -v ns=$((end - start)) 'BEGIN { printf "%.3f", ns / 1e9 }'
+# timed COMMAND...: runs the command once and prints its wall and processor
+# seconds (user + system, children included).
+timed() {
+  /usr/bin/time -f '%e %U %S' -o "$work/time.txt" "$@" >/dev/null 2>&1 || { echo "bench-cab32: failed: $*" >&2; exit 1; }
+  awk '{ printf "%.3f %.3f", $1, $2 + $3 }' "$work/time.txt"
 }
 
 # startup COMMAND...: wall time of a process whose result does not matter.
@@ -64,11 +69,13 @@ startup() {
   awk -v ns=$((end - start)) 'BEGIN { printf "%.3f", ns / 1e9 }'
 }
 
-# lib COMMAND: runs one Cab call and prints the seconds the call itself took.
+# lib DLL COMMAND: runs one Cab call and prints the wall and processor
+# seconds the call itself took.
 lib() {
   local seconds
-  seconds=$("$wine_run" "$driver" "$(winpath "$dll")" cab "$1" 2>&1 >/dev/null | awk '/^cab-seconds/ { print $2 }')
-  [ -n "$seconds" ] || { echo "bench-cab32: failed: Cab $1" >&2; exit 1; }
+  seconds=$("$wine_run" "$driver" "$(winpath "$1")" cab "$2" 2>&1 >/dev/null |
+    awk '/^cab-seconds/ { w = $2 } /^cab-cpu-seconds/ { c = $2 } END { if (w != "") print w, c }')
+  [ -n "$seconds" ] || { echo "bench-cab32: failed: Cab $2" >&2; exit 1; }
   echo "$seconds"
 }
 
@@ -77,6 +84,19 @@ core() { "$native_bench" "$1" | awk '/^decode-seconds/ { print $2 }'; }
 
 rate() { awk -v mb="$total_mb" -v s="$1" 'BEGIN { printf "%.1f", mb / s }'; }
 size_of() { stat -c %s "$1"; }
+# row STEP "LIB_WALL LIB_CPU" REFERENCE "REF_WALL REF_CPU": one table line.
+row() {
+  local lw lc rw rc
+  read -r lw lc <<< "$2"
+  if [ -z "$3" ]; then
+    printf '| %s | %s | %s | — | — | — | — | — |\n' "$1" "$(rate "$lw")" "$(rate "$lc")"
+    return
+  fi
+  read -r rw rc <<< "$4"
+  printf '| %s | %s | %s | %s | %s | %s | %s | %s |\n' "$1" "$(rate "$lw")" "$(rate "$lc")" "$3" \
+    "$(rate "$rw")" "$(rate "$rc")" "$(ratio "$lw" "$rw")" "$(ratio "$lc" "$rc")"
+}
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", b / a }'; }
 
 generate_data
 total_bytes=$(du -sb "$work/data" | cut -f1)
@@ -87,34 +107,48 @@ cd "$work"
 t_wine=$(startup "$wine_run" "$driver" "$(winpath "$dll")" check nothing)  # starts the Wine server
 t_wine_warm=$(startup "$wine_run" "$driver" "$(winpath "$dll")" check nothing)
 
-t_lib_mszip=$(cd data && lib "-a -mz $(winpath "$work/lib-mszip.cab") @$(winpath "$work/list.txt")")
-t_lib_lzx=$(cd data && lib "-a -ml21 $(winpath "$work/lib-lzx21.cab") @$(winpath "$work/list.txt")")
-t_gcab=$(cd data && wall gcab -c -z "$work/gcab.cab" $(sed 's|\\|/|g' "$work/list.txt"))
-
-row() { printf '| %s | %s | %s | %s |\n' "$1" "$2" "$3" "$4"; }
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", b / a }'; }
+levels=${LZX_LEVELS:-21}
+# create NAME DLL: the library's MSZIP and LZX cabinets NAME-mszip.cab, NAME-lzxN.cab.
+create() {
+  local level
+  t_create["$1-mszip"]=$(cd data && lib "$2" "-a -mz $(winpath "$work/$1-mszip.cab") @$(winpath "$work/list.txt")")
+  for level in $levels; do
+    t_create["$1-lzx$level"]=$(cd data && lib "$2" "-a -ml$level $(winpath "$work/$1-lzx$level.cab") @$(winpath "$work/list.txt")")
+  done
+}
+declare -A t_create
+create lib "$dll"
+[ -z "${BEFORE_DLL:-}" ] || create before "$BEFORE_DLL"
+t_gcab=$(cd data && timed gcab -c -z "$work/gcab.cab" $(sed 's|\\|/|g' "$work/list.txt"))
 
 echo "Data: $total_mb MB in $(wc -l < list.txt) files (half text, a quarter random, a quarter program files)"
 echo "Wine start-up (not in the library's figures): first process $t_wine s, later processes $t_wine_warm s"
 echo
-echo "| step | library MB/s | reference MB/s | library / reference |"
-echo "|---|---:|---:|---:|"
-row "create MSZIP" "$(rate "$t_lib_mszip")" "gcab -z $(rate "$t_gcab")" "$(ratio "$t_lib_mszip" "$t_gcab")"
-row "create LZX 21" "$(rate "$t_lib_lzx")" "—" "—"
-for kind in lib-mszip lib-lzx21 gcab; do
-  t_x=$(lib "-x $kind.cab $(winpath "$work/out-$kind")")
-  diff -r data "out-$kind" >/dev/null || { echo "bench-cab32: library extraction of $kind differs" >&2; exit 1; }
-  rm -rf "out-$kind"
-  t_t=$(lib "-t $kind.cab")
-  t_ce=$(wall cabextract -q -d "$work/out-ce" "$kind.cab")
-  diff -r data out-ce >/dev/null || { echo "bench-cab32: cabextract extraction of $kind differs" >&2; exit 1; }
-  rm -rf out-ce
-  row "extract $kind.cab (-x)" "$(rate "$t_x")" "cabextract $(rate "$t_ce")" "$(ratio "$t_x" "$t_ce")"
-  row "test $kind.cab (-t)" "$(rate "$t_t")" "cabextract $(rate "$t_ce")" "$(ratio "$t_t" "$t_ce")"
-  if [ -x "$native_bench" ]; then
-    t_core=$(core "$kind.cab")
-    row "decode $kind.cab, portable core (native)" "$(rate "$t_core")" "cabextract $(rate "$t_ce")" "$(ratio "$t_core" "$t_ce")"
-  fi
+echo "| step | library MB/s wall | library MB/s CPU | reference | reference MB/s wall | reference MB/s CPU | library / reference wall | library / reference CPU |"
+echo "|---|---:|---:|---|---:|---:|---:|---:|"
+for name in lib ${BEFORE_DLL:+before}; do
+  label=$([ "$name" = lib ] && echo "" || echo " (before)")
+  row "create MSZIP$label" "${t_create[$name-mszip]}" "gcab -z" "$t_gcab"
+  for level in $levels; do row "create LZX $level$label" "${t_create[$name-lzx$level]}" ""; done
 done
+if [ -z "${CREATE_ONLY:-}" ]; then
+  for kind in lib-mszip lib-lzx21 gcab; do
+    [ -f "$kind.cab" ] || continue
+    t_x=$(lib "$dll" "-x $kind.cab $(winpath "$work/out-$kind")")
+    diff -r data "out-$kind" >/dev/null || { echo "bench-cab32: library extraction of $kind differs" >&2; exit 1; }
+    rm -rf "out-$kind"
+    t_t=$(lib "$dll" "-t $kind.cab")
+    t_ce=$(timed cabextract -q -d "$work/out-ce" "$kind.cab")
+    diff -r data out-ce >/dev/null || { echo "bench-cab32: cabextract extraction of $kind differs" >&2; exit 1; }
+    rm -rf out-ce
+    row "extract $kind.cab (-x)" "$t_x" "cabextract" "$t_ce"
+    row "test $kind.cab (-t)" "$t_t" "cabextract" "$t_ce"
+    if [ -x "$native_bench" ]; then
+      t_core=$(core "$kind.cab")
+      row "decode $kind.cab, portable core (native)" "$t_core $t_core" "cabextract" "$t_ce"
+    fi
+  done
+fi
 echo
-echo "Sizes: data $total_bytes bytes; library MSZIP $(size_of lib-mszip.cab); library LZX 21 $(size_of lib-lzx21.cab); gcab -z $(size_of gcab.cab)"
+echo "Sizes (bytes): data $total_bytes; gcab -z $(size_of gcab.cab)"
+for cab in lib-*.cab before-*.cab; do [ -f "$cab" ] && echo "  $cab $(size_of "$cab")"; done

@@ -25,7 +25,7 @@ struct WriterInputFile {
 struct WriterOptions {
     Compression compression = Compression::Mszip;
     int lzxWindowBits = 21;  // 15..21
-    int mszipLevel = 6;      // deflate level 1..9
+    int mszipLevel = kDefaultMszipLevel;  // deflate level 1..9
     // 0: a single cabinet at cabinetPath. Otherwise volumes of at most this
     // many bytes at volumePath(1), volumePath(2), ...
     std::uint32_t volumeSizeBytes = 0;

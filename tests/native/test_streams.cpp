@@ -63,7 +63,7 @@ Bytes SampleData(Sample kind, std::size_t size, std::uint32_t seed) {
 Folder EncodeWithWriter(cabwriter::Compression method, int lzxWindowBits, const Bytes& data, int framesPerBlock) {
     Folder folder;
     folder.type = cabwriter::FolderCompressionType(method, lzxWindowBits);
-    auto encoder = cabwriter::MakeFrameEncoder(method, lzxWindowBits, 6, framesPerBlock);
+    auto encoder = cabwriter::MakeFrameEncoder(method, lzxWindowBits, cabwriter::kDefaultMszipLevel, framesPerBlock);
     cabwriter::Payloads ready;
     std::vector<std::uint16_t> sizes;
     for (std::size_t at = 0; at < data.size(); at += cabwriter::kFrameSize) {
