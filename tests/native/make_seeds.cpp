@@ -29,7 +29,8 @@ int main(int argc, char** argv) {
     if (argc != 2) return 1;
     const std::string root = argv[1];
     const Bytes samples[] = {SampleData(Sample::Text, 3000, 1), SampleData(Sample::Mixed, 40000, 2),
-                             SampleData(Sample::Calls, 2000, 3), Bytes{'x'}};
+                             SampleData(Sample::Calls, 2000, 3), Bytes{'x'},
+                             SampleData(Sample::Random, 4999, 4)};  // an uncompressed LZX block with its pad byte
     for (std::size_t i = 0; i < std::size(samples); ++i) {
         const std::string n = std::to_string(i);
         for (int bits : {15, 18, 21})
