@@ -132,6 +132,7 @@ void MatchFinder::SearchBucket(const PositionTable& table, std::uint32_t hash, s
         const std::uint32_t entry = bucket[(newest - i) & mask];
         const std::uint32_t offset = position + 1 - entry;
         if (entry == 0 || offset > maxOffset) break;
+        if (offset == 0) continue;  // the position itself, searched before
         const std::uint8_t* there = here - offset;
         // Cheap reject: a longer match must agree at the byte that would extend it.
         if (there[best] != here[best]) continue;
@@ -149,7 +150,7 @@ void MatchFinder::FindMatches(std::uint32_t position, std::uint32_t maxLength, s
     const std::uint32_t limit = std::min(niceLength_, maxLength);
     std::uint32_t best = 2;
     const std::uint32_t near = nearest_[TopBits(HashPrefix<kNearestKey>(word), nearestBits_)];
-    if (near != 0 && position + 1 - near <= maxOffset) {
+    if (near != 0 && near <= position && position + 1 - near <= maxOffset) {
         const std::uint32_t length = MatchLength(position, position + 1 - near, limit);
         if (length > best) Record(length, position + 1 - near, best, found);
     }
