@@ -16,7 +16,7 @@ MEGABYTES=${1:-100}
 WORK=${2:-/tmp/tarvik-bench-writer}
 RUN_DIR=$BUILD_DIR_X64
 WINE_RUN=$RUN_DIR/wine-run.sh
-CABWRITE=$RUN_DIR/tests/bin/cabwrite.exe
+CABWRITE=${CABWRITE:-$RUN_DIR/tests/bin/cabwrite.exe}  # CABWRITE: another build of the writer
 [ -x "$WINE_RUN" ] && [ -f "$CABWRITE" ] || { echo "build cabwrite first (tree $RUN_DIR)"; exit 1; }
 
 # gather_files BYTES OUT_DIR FIND_ARGS...: copies whole files until BYTES are reached.
