@@ -135,6 +135,18 @@ TEST(WriterCabinets, IncompressibleStretchesAreStored) {
     }
 }
 
+// After a long stretch that does not compress, where the parse searches
+// only now and then, a repeating pattern is still found and compressed.
+TEST(WriterCabinets, RepeatsAfterNoiseAreFound) {
+    Bytes data = SampleData(Sample::Random, 300000, 5);
+    const std::string line = "pattern 0123456789 abcdefghijklmnopqrstuvwxyz";
+    while (data.size() < 600000) data.insert(data.end(), line.begin(), line.end());
+    const Folder folder = EncodeWithWriter(Compression::Lzx, 21, data, 4);
+    std::size_t compressed = 0;
+    for (const Block& block : folder.blocks) compressed += block.payload.size();
+    EXPECT_LT(compressed, 300000u + 20000u);
+}
+
 // gcab's MSZIP cabinets (its own deflate blocks) decode to the source.
 TEST(GcabCabinets, Decode) {
     char folder[] = "/tmp/cabcore-gcab.XXXXXX";
