@@ -124,9 +124,12 @@ void MatchFinder::SearchBucket(const PositionTable& table, std::uint32_t hash, s
     const std::uint32_t* bucket = table.Bucket(hash);
     const std::uint32_t mask = table.WayMask();
     const std::uint8_t* here = At(position);
-    if (windowSize_ > kCachedWindow)
-        for (std::uint32_t i = 0; i <= mask; ++i)
-            if (bucket[i] != 0) __builtin_prefetch(here - (position + 1 - bucket[i]));
+    if (windowSize_ > kCachedWindow) {
+        for (std::uint32_t i = 0; i <= mask; ++i) {
+            const std::uint32_t offset = position + 1 - bucket[i];
+            if (bucket[i] != 0 && offset <= maxOffset) __builtin_prefetch(here - offset);
+        }
+    }
     const std::uint32_t newest = table.Newest(hash);
     for (std::uint32_t i = 0; i <= mask && best < limit; ++i) {
         const std::uint32_t entry = bucket[(newest - i) & mask];
