@@ -128,13 +128,13 @@ TEST(CabChecksum, TailBytesTakenInTheFormatsOrder) {
     EXPECT_EQ(CabChecksum(bytes, 0, 0x1234u), 0x1234u);
 }
 
-TEST(FillMemberRecord, PathAtByte26AndDocumentedFields) {
+TEST(MemberRecords, PathAtByte26AndDocumentedFields) {
     MemorySource source(BuildCabinet(kMembers));
     CabDirectory dir;
     ASSERT_EQ(ReadCabDirectory(source, dir, true), CabFault::None);
     unsigned char record[kRecordSize];
     std::memset(record, 0xEE, sizeof record);
-    FillMemberRecord(dir, 1, record);
+    MemberRecords(dir).Fill(1, record);
     EXPECT_STREQ(reinterpret_cast<const char*>(record + 26), "sub dir\\\x83\x5C.bin");
     std::uint32_t size = 0;
     std::memcpy(&size, record, 4);
