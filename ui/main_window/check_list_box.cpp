@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "list_box_items.h"
 #include "window_text.h"
 
 namespace tarvik {
@@ -18,13 +19,8 @@ HWND CheckListBox::Create(HWND parent, int id, int x, int y, int width, int heig
     return list_;
 }
 
-void CheckListBox::Clear() { SendMessageA(list_, LB_RESETCONTENT, 0, 0); }
-
-void CheckListBox::Add(const std::string& text) {
-    const auto index = SendMessageA(list_, LB_INSERTSTRING, static_cast<WPARAM>(-1),
-                                    reinterpret_cast<LPARAM>(text.c_str()));
-    if (index >= 0) SendMessageA(list_, LB_SETITEMDATA, static_cast<WPARAM>(index), 0);
-}
+// New items of a list box with strings carry 0 as their data: no mark.
+void CheckListBox::SetEntries(const std::vector<std::string>& texts) { ReplaceListBoxItems(list_, texts); }
 
 int CheckListBox::Count() const { return static_cast<int>(SendMessageA(list_, LB_GETCOUNT, 0, 0)); }
 

@@ -18,8 +18,8 @@ public:
     HWND Create(HWND parent, int id, int x, int y, int width, int height, HFONT font);
     HWND hwnd() const { return list_; }
 
-    void Clear();
-    void Add(const std::string& text);
+    // Replaces every entry with `texts`, all marks cleared.
+    void SetEntries(const std::vector<std::string>& texts);
     int Count() const;
     bool Checked(int index) const;
     void SetChecked(int index, bool checked);

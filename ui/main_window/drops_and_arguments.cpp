@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "archiver.h"
+#include "list_box_items.h"
 #include "list_files.h"
 #include "main_layout.h"
 #include "main_window.h"
@@ -110,11 +111,12 @@ LRESULT CALLBACK TfrmCabMain::DropFilterProc(HWND window, UINT message, WPARAM w
 
 void TfrmCabMain::HandleListDrop(HDROP drop) {
     const DropHandle files(drop);
+    std::vector<std::string> dropped;
     for (UINT i = 0; i < files.Count(); ++i) {
-        const std::string path = files.Path(i);
-        if (!PathExists(path)) continue;
-        SendMessageA(ListBox1, LB_INSERTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(path.c_str()));
+        std::string path = files.Path(i);
+        if (PathExists(path)) dropped.push_back(std::move(path));
     }
+    AppendListBoxItems(ListBox1, dropped);
     WriteResponseFile(ResponseFilePath(ExeFolder()), FileList());
 }
 
@@ -138,10 +140,9 @@ void TfrmCabMain::HandleArguments(const std::vector<std::string>& arguments) {
         if (!full || FileNamePart(*full).empty()) return;
         SendMessageA(ListBox1, LB_INSERTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(full->c_str()));
     } else {
-        for (const std::string& argument : arguments) {
-            const std::string entry = FullPath(argument).value_or(std::string());
-            SendMessageA(ListBox1, LB_INSERTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(entry.c_str()));
-        }
+        std::vector<std::string> entries;
+        for (const std::string& argument : arguments) entries.push_back(FullPath(argument).value_or(std::string()));
+        AppendListBoxItems(ListBox1, entries);
         if (SendMessageA(ListBox1, LB_GETCOUNT, 0, 0) < 2) return;
     }
     const std::vector<std::string> entries = FileList();
