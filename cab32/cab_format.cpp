@@ -100,6 +100,7 @@ bool FolderIndexValid(std::uint16_t index, std::size_t folderCount) {
 }
 
 CabFault ParseFiles(ByteCursor& cursor, CabDirectory& dir, std::uint16_t fileCount) {
+    dir.members.reserve(fileCount);
     for (std::uint16_t i = 0; i < fileCount; ++i) {
         const unsigned char* f = cursor.Take(16);
         if (!f) return CabFault::Truncated;

@@ -44,9 +44,10 @@ ArchiveEnumeration* FindArchive(HANDLE handle) {
 // Fills the record with the next member matching the pattern; -1 at the end.
 int ReportNextMember(ArchiveEnumeration& archive, void* record) {
     const auto& members = archive.directory.members;
+    const bool everyMember = archive.pattern == "*" || archive.pattern == "*.*";
     while (archive.next < members.size()) {
         const std::size_t index = archive.next++;
-        if (cab32::MatchesWildcard(archive.pattern, cab32::MemberNameAsAnsi(members[index]))) {
+        if (everyMember || cab32::MatchesWildcard(archive.pattern, cab32::MemberNameAsAnsi(members[index]))) {
             archive.records.Fill(index, record);
             return 0;
         }

@@ -5,6 +5,7 @@
 #include "cab_format.h"
 #include "listing.h"
 #include "member_record.h"
+#include "stored_cabinet.h"
 
 namespace cab32 {
 namespace {
@@ -23,55 +24,10 @@ private:
     std::string bytes_;
 };
 
-void Put16(std::string& s, std::uint32_t v) {
-    s += static_cast<char>(v & 0xFF);
-    s += static_cast<char>((v >> 8) & 0xFF);
-}
-void Put32(std::string& s, std::uint32_t v) {
-    Put16(s, v & 0xFFFF);
-    Put16(s, v >> 16);
-}
+using Member = testing_support::StoredMember;
 
-struct Member {
-    std::string name;
-    std::string data;
-};
-
-// An uncompressed cabinet with one folder and one data block, as the format
-// describes it, with a real data checksum.
 std::string BuildCabinet(const std::vector<Member>& members, std::uint16_t folderIndexOverride = 0) {
-    std::string files;
-    std::string data;
-    for (const Member& m : members) {
-        Put32(files, static_cast<std::uint32_t>(m.data.size()));
-        Put32(files, static_cast<std::uint32_t>(data.size()));
-        Put16(files, folderIndexOverride);
-        Put16(files, (46u << 9) | (12u << 5) | 8u);  // 2026-12-08
-        Put16(files, (21u << 11) | (5u << 5) | 15u);  // 21:05:30
-        Put16(files, 0x20);
-        files += m.name + '\0';
-        data += m.data;
-    }
-    const std::uint32_t filesOffset = 36 + 8;
-    const std::uint32_t dataOffset = filesOffset + static_cast<std::uint32_t>(files.size());
-    const std::uint32_t total = dataOffset + 8 + static_cast<std::uint32_t>(data.size());
-    std::string cab = "MSCF";
-    for (std::uint32_t v : {0u, total, 0u, filesOffset, 0u}) Put32(cab, v);
-    cab += "\x03\x01";
-    for (std::uint32_t v : {1u, static_cast<std::uint32_t>(members.size()), 0u, 7u, 0u}) Put16(cab, v);
-    Put32(cab, dataOffset);
-    Put16(cab, 1);
-    Put16(cab, 0);
-    cab += files;
-    std::string blockHeader;
-    Put16(blockHeader, static_cast<std::uint32_t>(data.size()));
-    Put16(blockHeader, static_cast<std::uint32_t>(data.size()));
-    const auto* raw = reinterpret_cast<const unsigned char*>(data.data());
-    const std::uint32_t sum = CabChecksum(reinterpret_cast<const unsigned char*>(blockHeader.data()), 4,
-                                          CabChecksum(raw, data.size(), 0));
-    Put32(cab, sum);
-    cab += blockHeader + data;
-    return cab;
+    return testing_support::BuildStoredCabinet(members, {folderIndexOverride, true});
 }
 
 const std::vector<Member> kMembers = {{"a.txt", "hello"}, {"sub dir\\\x83\x5C.bin", std::string(300, '\x5C')},

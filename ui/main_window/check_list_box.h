@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "job_command.h"
+#include "message_filter.h"
 
 namespace tarvik {
 
@@ -30,8 +31,7 @@ public:
     void Draw(const DRAWITEMSTRUCT& item) const;
 
 private:
-    static LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                         UINT_PTR id, DWORD_PTR refData);
+    LRESULT Filter(HWND window, UINT message, WPARAM wParam, LPARAM lParam, const ControlProcedure& next);
     std::string Text(int index) const;
     HWND list_ = nullptr;
 };

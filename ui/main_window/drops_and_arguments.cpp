@@ -88,25 +88,23 @@ bool TfrmCabMain::OperationIsCompress() const {
 }
 
 void TfrmCabMain::InstallDropFilter(HWND control) {
-    SetWindowSubclass(control, DropFilterProc, 1, reinterpret_cast<DWORD_PTR>(this));
+    InstallMessageFilter<TfrmCabMain, &TfrmCabMain::DropFilter>(control, this);
 }
 
-LRESULT CALLBACK TfrmCabMain::DropFilterProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                             UINT_PTR, DWORD_PTR refData) {
-    auto* self = reinterpret_cast<TfrmCabMain*>(refData);
-    if (message == WM_NCDESTROY) RemoveWindowSubclass(window, DropFilterProc, 1);
-    if (message != WM_DROPFILES) return DefSubclassProc(window, message, wParam, lParam);
+LRESULT TfrmCabMain::DropFilter(HWND control, UINT message, WPARAM wParam, LPARAM lParam,
+                                const ControlProcedure& next) {
+    if (message != WM_DROPFILES) return next(message, wParam, lParam);
     // Which control takes drops depends on the operation at this moment.
-    const bool compress = self->OperationIsCompress();
-    if (window == self->ListBox1 && compress) {
-        self->HandleListDrop(reinterpret_cast<HDROP>(wParam));
+    const bool compress = OperationIsCompress();
+    if (control == ListBox1 && compress) {
+        HandleListDrop(reinterpret_cast<HDROP>(wParam));
         return 0;
     }
-    if (window == self->edtCab && !compress) {
-        self->HandleArchiveFieldDrop(reinterpret_cast<HDROP>(wParam));
+    if (control == edtCab && !compress) {
+        HandleArchiveFieldDrop(reinterpret_cast<HDROP>(wParam));
         return 0;
     }
-    return DefSubclassProc(window, message, wParam, lParam);
+    return next(message, wParam, lParam);
 }
 
 void TfrmCabMain::HandleListDrop(HDROP drop) {

@@ -149,8 +149,12 @@ void TfrmCabMain::edtCabChange() {
     }
     if (!ArchiverCheckArchive(path.c_str(), 2)) return;
     SetFileList({});
+    // A cabinet's members are shown with multiple selection, an empty list
+    // with single selection. The list box is re-made for the switch while it
+    // is empty, so tens of thousands of members are never copied over.
+    RecreateListBox1(true);
     ListArchiveMembers(window_, path.c_str(), ListBox1);
-    RecreateListBox1(SendMessageA(ListBox1, LB_GETCOUNT, 0, 0) > 0);
+    if (SendMessageA(ListBox1, LB_GETCOUNT, 0, 0) == 0) RecreateListBox1(false);
 }
 
 void TfrmCabMain::cmdDirecClick() {
