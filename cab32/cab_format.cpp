@@ -88,7 +88,6 @@ CabFault ParseHeaderAndFolders(ByteCursor& cursor, CabDirectory& dir, HeaderFiel
         const unsigned char* f = cursor.Take(8);
         if (!f || !cursor.Take(fields.folderReserve)) return CabFault::BadTables;
         CabFolder folder{U32(f), U16(f + 4), U16(f + 6)};
-        if (!IsDecodableCompression(folder.compression)) return CabFault::UnknownCompression;
         if (folder.dataOffset > dir.cabinetSize) return CabFault::BadTables;
         dir.folders.push_back(folder);
     }
@@ -235,7 +234,12 @@ CabFault ReadCabDirectory(const CabSource& source, CabDirectory& dir, bool walkD
     if (CabFault fault = ParseFiles(files, dir, fields.fileCount); fault != CabFault::None) return fault;
     if (!dir.members.empty() && dir.folders.empty()) return CabFault::BadTables;
     const std::int64_t tablesEnd = std::int64_t{filesOffset} + static_cast<std::int64_t>(files.Position());
-    return walkDataBlocks ? CheckDataBlocks(source, dir, tablesEnd) : CabFault::None;
+    if (walkDataBlocks) {
+        if (CabFault fault = CheckDataBlocks(source, dir, tablesEnd); fault != CabFault::None) return fault;
+    }
+    const bool decodable = std::all_of(dir.folders.begin(), dir.folders.end(),
+                                       [](const CabFolder& f) { return IsDecodableCompression(f.compression); });
+    return decodable ? CabFault::None : CabFault::UnknownCompression;
 }
 
 bool IsDecodableCompression(std::uint16_t compression) {

@@ -64,6 +64,9 @@ public:
 // and checks that each member lies inside its folder's data and that the
 // folders' data lie after the tables, inside the file and apart from each
 // other. The work is bounded by the file's size, whatever the tables claim.
+// A folder whose compression cannot be decoded is reported last, as
+// UnknownCompression, with every table read: a reader may still take the
+// members of the other folders.
 CabFault ReadCabDirectory(const CabSource& source, CabDirectory& directory, bool walkDataBlocks);
 
 // Reads every data block and checks its checksum (a stored 0 means none).

@@ -186,12 +186,24 @@ INT_PTR StartMemberFile(ReadContext& context, const std::string& name, const FDI
     return pending.handle;
 }
 
+bool InDecodableFolder(const CabDirectory& directory, const CabMember& member) {
+    const std::size_t folder = ContinuesFromPrevious(member) ? 0
+                               : ContinuesToNext(member)    ? directory.folders.size() - 1
+                                                            : member.folderIndex;
+    return folder >= directory.folders.size() || IsDecodableCompression(directory.folders[folder].compression);
+}
+
 INT_PTR OnCopyFile(ReadContext& context, FDINOTIFICATION& note) {
     FinishPending(context);
     const CabMember* member = TakeMember(context, note.psz1);
     std::string name = (note.attribs & kNameIsUtf8) ? FromUtf8(note.psz1) : std::string(note.psz1);
     name = WithBackslashes(name);
     if (!IsWanted(context, name)) return 0;
+    if (member && !InDecodableFolder(*context.directory, *member)) {
+        context.output->Line("対応していない圧縮形式のため取り出せません: " + name);
+        Fail(context, kDataError);
+        return 0;
+    }
     if (member && ContinuesToNext(*member) && !context.request->followVolumes && !context.request->testOnly) {
         context.output->Line("次のボリュームに続くため解凍しません: " + name);
         Fail(context, kMemberSkipped);
@@ -380,6 +392,9 @@ static int CheckBeforeCopy(const std::string& path, std::int64_t base, bool chec
         return kArchiveNotFound;
     }
     CabFault fault = ReadCabDirectory(source, directory, true);
+    // Members of a folder that cannot be decoded are refused one by one; the
+    // other folders are still read.
+    if (fault == CabFault::UnknownCompression) fault = CabFault::None;
     if (fault == CabFault::None && checksums) fault = VerifyDataChecksums(source, directory);
     if (fault == CabFault::None) return kOk;
     output.Line(DescribeFault(fault) + ": " + path);

@@ -182,9 +182,10 @@ HANDLE WINAPI CabOpenArchive(HWND, LPCSTR path, DWORD) {
         if (!path) return nullptr;
         cab32::FileCabSource source(path, 0);
         cab32::CabDirectory directory;
-        if (!source.IsOpen() || cab32::ReadCabDirectory(source, directory, false) != cab32::CabFault::None) {
-            return nullptr;
-        }
+        const cab32::CabFault fault = source.IsOpen() ? cab32::ReadCabDirectory(source, directory, false)
+                                                      : cab32::CabFault::Unreadable;
+        // A folder that cannot be decoded does not keep its members from being listed.
+        if (fault != cab32::CabFault::None && fault != cab32::CabFault::UnknownCompression) return nullptr;
         auto archive = std::make_unique<ArchiveEnumeration>(std::move(directory));
         std::lock_guard lock(g_archivesLock);
         g_archives.insert(archive.get());

@@ -68,7 +68,9 @@ int Members(const tarvik::DllModule& dll, const char* path, const char* wildcard
 int Craft(const char* path, char** names, int count) {
     std::vector<testing_support::StoredMember> members;
     for (int i = 0; i < count; ++i) members.push_back({names[i], names[i]});
-    return testing_support::WriteBytes(path, testing_support::BuildStoredCabinet(members, {0, false})) ? 0 : 1;
+    testing_support::StoredCabinetOptions options;
+    options.checksums = false;
+    return testing_support::WriteBytes(path, testing_support::BuildStoredCabinet(members, options)) ? 0 : 1;
 }
 
 // While `command` runs on another thread, CabGetRunning answers true and a

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "fake_cab32_control.h"
+#include "temp_folder.h"
 #include "main_window.h"
 #include "outbuffer.h"
 
@@ -55,25 +56,12 @@ std::vector<std::string> ListItems(HWND listBox);
 bool IsEnabledControl(HWND window);
 bool IsShownControl(HWND window);
 
-// A folder for one test's files, removed with everything in it afterwards.
-class TempFolder {
-public:
-    TempFolder();
-    ~TempFolder();
-    const std::string& path() const { return path_; }
-    std::string File(const std::string& name, const std::string& content = "x") const;
-
-private:
-    std::string path_;
-};
-
 // Removes the program's two registry keys and the response file, so each
 // test starts from a clean machine.
 void ResetProgramState();
 
 // The response file beside the test program.
 std::string ResponseFile();
-std::string ReadFile(const std::string& path);
 
 class MainWindowFixture {
 public:
