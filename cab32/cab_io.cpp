@@ -142,9 +142,11 @@ FNWRITE(FdiWrite) {
     }
     if (file->writeError != 0) return cb;
     DWORD put = 0;
-    if (!WriteFile(file->file.get(), pv, cb, &put, nullptr) || put != cb) {
+    if (!WriteFile(file->file.get(), pv, cb, &put, nullptr)) {
         const DWORD error = GetLastError();
         file->writeError = error != 0 ? error : ERROR_DISK_FULL;
+    } else if (put != cb) {
+        file->writeError = ERROR_DISK_FULL;  // a short write: the volume is full
     }
     file->written += put;
     return cb;
