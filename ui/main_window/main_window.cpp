@@ -340,6 +340,11 @@ LRESULT TfrmCabMain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return DefWindowProcA(window_, message, wParam, lParam);
     case WM_QUERYENDSESSION:
         return FormCloseQuery() ? TRUE : FALSE;
+    case WM_ENDSESSION:
+        // The logon ends after the program agreed: the process may get no
+        // other chance to remove the response file.
+        if (wParam) FormClose();
+        return 0;
     case WM_DESTROY:
         PostQuitMessage(0);
         return 0;
