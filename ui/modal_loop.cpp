@@ -9,13 +9,7 @@ void RunModalLoop(HWND window, HWND owner) {
     SetForegroundWindow(window);
 
     MSG message;
-    while (IsWindowVisible(window)) {
-        const BOOL got = GetMessageA(&message, nullptr, 0, 0);
-        if (got <= 0) {
-            // The program is ending: the main message loop must see that too.
-            if (got == 0) PostQuitMessage(static_cast<int>(message.wParam));
-            break;
-        }
+    while (IsWindowVisible(window) && GetMessageA(&message, nullptr, 0, 0) > 0) {
         if (!IsDialogMessageA(window, &message)) {
             TranslateMessage(&message);
             DispatchMessageA(&message);
