@@ -159,10 +159,15 @@ TEST(ProgramInAFolderWithABlank, CompressesItsArgumentsAndExtractsTickedMembers)
     EXPECT_EQ(ReadFile(out + "\\picked file.txt"), "picked");
     EXPECT_EQ(GetFileAttributesA((out + "\\kept.txt").c_str()), INVALID_FILE_ATTRIBUTES);
 
-    CloseResultWindow(result, main);
-    PostMessageA(main, WM_CLOSE, 0, 0);
+    // "Close window" on the task bar button while the result window shows.
+    const HWND application = program.WaitForWindow("TApplication", warning);
+    ASSERT_TRUE(application);
+    PostMessageA(application, WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_TRUE(program.Ended());
     EXPECT_EQ(GetFileAttributesA((programFolder + "\\Files.txt").c_str()), INVALID_FILE_ATTRIBUTES);
+    HKEY settings = nullptr;
+    EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Tarvik32", 0, KEY_READ, &settings), ERROR_SUCCESS);
+    if (settings) RegCloseKey(settings);
     ResetLibrarySearch();
     ResetProgramState();
 }

@@ -176,6 +176,7 @@ TEST_F(RealLibraryTest, ResultWindowShowsTheLibraryOutputModally) {
     bool focusOnButton1 = false;
     std::string listed, afterTab, afterEmptyOutput;
     int lineCount = 0;
+    BOOL scrollsSideways = FALSE;
     SCROLLINFO horizontal{};
     horizontal.cbSize = sizeof horizontal;
     horizontal.fMask = SIF_RANGE | SIF_PAGE;
@@ -190,7 +191,7 @@ TEST_F(RealLibraryTest, ResultWindowShowsTheLibraryOutputModally) {
     f.steps.insideResultWindow.push_back([&] {
         listed = f.outbuffer->Text();
         lineCount = static_cast<int>(SendMessageA(richEdit, EM_GETLINECOUNT, 0, 0));
-        GetScrollInfo(richEdit, SB_HORZ, &horizontal);
+        scrollsSideways = GetScrollInfo(richEdit, SB_HORZ, &horizontal);
         SetFocus(richEdit);
         PostMessageA(richEdit, WM_KEYDOWN, VK_TAB, 1);
         RunFromMessageLoop([&] {
@@ -227,6 +228,7 @@ TEST_F(RealLibraryTest, ResultWindowShowsTheLibraryOutputModally) {
     EXPECT_EQ(listed, output.data());
     EXPECT_NE(listed.find(std::string(120, 'n')), std::string::npos);
     EXPECT_EQ(lineCount, static_cast<int>(std::count(listed.begin(), listed.end(), '\n')) + 1);
+    ASSERT_TRUE(scrollsSideways);
     EXPECT_GT(horizontal.nMax - horizontal.nMin + 1, static_cast<int>(horizontal.nPage));
     EXPECT_EQ(std::count(afterTab.begin(), afterTab.end(), '\t'), std::count(listed.begin(), listed.end(), '\t') + 1);
     EXPECT_EQ(afterEmptyOutput, afterTab);
