@@ -58,29 +58,14 @@ public:
     }
 
 private:
-    struct Search {
-        DWORD processId;
-        const char* className;
-        HWND found;
-    };
-
-    static BOOL CALLBACK Visit(HWND window, LPARAM data) {
-        auto& search = *reinterpret_cast<Search*>(data);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        char name[64] = {};
-        GetClassNameA(window, name, sizeof name);
-        if (owner != search.processId || lstrcmpA(name, search.className) != 0 || !IsWindowVisible(window)) {
-            return TRUE;
-        }
-        search.found = window;
-        return FALSE;
-    }
-
     HWND Find(const char* className) const {
-        Search search{process_.dwProcessId, className, nullptr};
-        EnumWindows(Visit, reinterpret_cast<LPARAM>(&search));
-        return search.found;
+        for (HWND window = FindWindowExA(nullptr, nullptr, className, nullptr); window;
+             window = FindWindowExA(nullptr, window, className, nullptr)) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (owner == process_.dwProcessId && IsWindowVisible(window)) return window;
+        }
+        return nullptr;
     }
 
     PROCESS_INFORMATION process_{};

@@ -1,7 +1,6 @@
 #include "window_test_support.h"
 
 #include <commctrl.h>
-#include <sddl.h>
 
 #include <cstdio>
 #include <fstream>
@@ -10,6 +9,7 @@
 #include <utility>
 
 #include "job_command.h"
+#include "key_access.h"
 #include "sjis_path.h"
 
 namespace testing_support {
@@ -177,23 +177,6 @@ std::string TempFolder::File(const std::string& name, const std::string& content
     std::ofstream(path, std::ios::binary) << content;
     return path;
 }
-
-namespace {
-
-// Sets the key's access list from SDDL text.
-bool SetKeyAccess(const char* subKey, const char* sddl) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, subKey, 0, WRITE_DAC, &key) != ERROR_SUCCESS) return false;
-    PSECURITY_DESCRIPTOR access = nullptr;
-    const bool done =
-        ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1, &access, nullptr) &&
-        RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, access) == ERROR_SUCCESS;
-    LocalFree(access);
-    RegCloseKey(key);
-    return done;
-}
-
-}  // namespace
 
 void MakeKeyReadOnly(const char* subKey) {
     HKEY key = nullptr;
