@@ -6,8 +6,10 @@
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <utility>
 
 #include "job_command.h"
+#include "key_access.h"
 #include "sjis_path.h"
 
 namespace testing_support {
@@ -23,6 +25,58 @@ tarvik::FileDialogAnswer ScriptedSteps::ShowFileDialog(HWND, const tarvik::FileD
     tarvik::FileDialogAnswer answer = dialogAnswers.front();
     dialogAnswers.pop_front();
     return answer;
+}
+
+namespace {
+
+// One action waiting for a timer of this thread; a new one replaces it.
+std::function<void()> g_timerAction;
+UINT_PTR g_timer = 0;
+
+void CancelTimerAction() {
+    if (g_timer) KillTimer(nullptr, std::exchange(g_timer, 0));
+    g_timerAction = nullptr;
+}
+
+void CALLBACK RunTimerAction(HWND, UINT, UINT_PTR, DWORD) {
+    std::function<void()> action = std::move(g_timerAction);
+    CancelTimerAction();
+    if (action) action();
+}
+
+// The result window shown for real and the count of showings the script left open.
+HWND g_shownResultWindow = nullptr;
+int* g_leftOpen = nullptr;
+
+void CALLBACK CloseLeftOpenResultWindow(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    if (!IsWindowVisible(g_shownResultWindow)) return;
+    ++*g_leftOpen;
+    ShowWindow(g_shownResultWindow, SW_HIDE);
+}
+
+}  // namespace
+
+void RunFromMessageLoop(std::function<void()> action, UINT delayMs) {
+    CancelTimerAction();
+    g_timerAction = std::move(action);
+    g_timer = SetTimer(nullptr, 0, delayMs, RunTimerAction);
+}
+
+void ScriptedSteps::ShowResultWindow() {
+    ++resultWindowShown;
+    if (!realResultWindow) return;
+    if (!insideResultWindow.empty()) {
+        RunFromMessageLoop(std::move(insideResultWindow.front()));
+        insideResultWindow.pop_front();
+    }
+    // A window the script leaves open is closed a while later, and counted.
+    g_shownResultWindow = realResultWindow->hwnd();
+    g_leftOpen = &resultWindowLeftOpen;
+    const UINT_PTR guard = SetTimer(nullptr, 0, 5000, CloseLeftOpenResultWindow);
+    realResultWindow->ShowModal();
+    KillTimer(nullptr, guard);
+    CancelTimerAction();
 }
 
 void PumpMessages() {
@@ -68,7 +122,19 @@ std::vector<std::string> ListItems(HWND listBox) {
 bool IsEnabledControl(HWND window) { return IsWindowEnabled(window) != FALSE; }
 bool IsShownControl(HWND window) { return (GetWindowLongPtrA(window, GWL_STYLE) & WS_VISIBLE) != 0; }
 
+void MakeKeyReadOnly(const char* subKey) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, subKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) ==
+        ERROR_SUCCESS) {
+        RegCloseKey(key);
+    }
+    if (!SetKeyAccess(subKey, "D:P(A;;KRSDWD;;;WD)")) throw std::runtime_error("cannot protect the key");
+}
+
 void ResetProgramState() {
+    for (const char* subKey : {"Software\\Tarvik32", "Software\\ArchiverDll\\Cab32"}) {
+        SetKeyAccess(subKey, "D:(A;;KA;;;WD)");  // a test may have made it read-only
+    }
     RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Tarvik32");
     RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Tarvik32");
     RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\ArchiverDll\\Cab32");
@@ -96,6 +162,7 @@ MainWindowFixture::MainWindowFixture(FakeVariant variant, bool withLibrary) {
 MainWindowFixture::~MainWindowFixture() {
     window.reset();
     outbuffer.reset();
+    application.reset();
     PumpMessages();
     ResetProgramState();
     fake.reset();
@@ -109,7 +176,9 @@ void MainWindowFixture::Start(const std::string& commandLine) {
     options.outbuffer = outbuffer.get();
     options.commandLine = commandLine;
     window = std::make_unique<tarvik::TfrmCabMain>(options);
-    window->Create(nullptr);
+    application = std::make_unique<tarvik::ApplicationWindow>(options.instance);
+    window->Create(application->hwnd());
+    application->SetMainWindow(window->hwnd());
     outbuffer->Create(window->hwnd());
     window->Show();
     PumpMessages();
