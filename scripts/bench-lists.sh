@@ -49,16 +49,16 @@ measure() {
   local label=$1 bin=$2 n cab enum window pid
   for n in "${counts[@]}"; do
     cab=$work/members-$n.cab
-    enum=$("$wine_run" "$bench" enum "$(winpath "$bin/cab32.dll")" "$(winpath "$cab")")
+    enum=$("$wine_run" "$bench" enum "$(winpath "$bin/cab32.dll")" "$(winpath "$cab")" | tr -d '\r')
     "$wine_run" "$bin/Tarvik32.exe" >/dev/null 2>&1 &
     pid=$!
-    window=$("$wine_run" "$bench" window "$limit_s" "$(winpath "$cab")" || true)
-    kill "$pid" 2>/dev/null || true
+    window=$("$wine_run" "$bench" window "$limit_s" "$(winpath "$cab")" | tr -d '\r' || true)
+    kill -9 "$pid" 2>/dev/null || true
     wait "$pid" 2>/dev/null || true
     if [ "$window" = timeout ] || [ -z "$window" ]; then
       printf '| %s | %s | %s ms | over %s s | — |\n' "$label" "$n" "${enum#* }" "$limit_s"
     else
-      read -r listed field copy copied <<<"${window%$'\r'}"
+      read -r listed field copy copied <<<"$window"
       printf '| %s | %s | %s ms | %s ms | %s ms |\n' "$label" "$listed" "${enum#* }" "$field" "$copy"
       [ "$listed" = "$n" ] && [ "$copied" = "$n" ] || echo "bench-lists: $label listed $listed, copied $copied of $n" >&2
     fi

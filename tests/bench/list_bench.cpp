@@ -108,17 +108,22 @@ int DriveWindow(DWORD limitMs, const char* cabPath) {
     auto start = Clock::now();
     ok = ok && Send(GetDlgItem(main, kEdtCab), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(cabPath), limitMs);
     const double fieldMs = MillisecondsSince(start);
-    const LRESULT listed = ok ? Count(main, kListBox1, LB_GETCOUNT) : 0;
+    // After a timeout the window is still busy: any further message would wait for it.
+    if (!ok) {
+        std::printf("timeout\n");
+        return 3;
+    }
+    const LRESULT listed = Count(main, kListBox1, LB_GETCOUNT);
 
     SendMessageA(GetDlgItem(main, kCheckBox3), BM_SETCHECK, BST_CHECKED, 0);
     start = Clock::now();
     Command(main, kCheckBox3, BN_CLICKED, limitMs, ok);
     const double copyMs = MillisecondsSince(start);
-    const LRESULT copied = ok ? Count(main, kCheckListBox1, LB_GETCOUNT) : 0;
     if (!ok) {
         std::printf("timeout\n");
         return 3;
     }
+    const LRESULT copied = Count(main, kCheckListBox1, LB_GETCOUNT);
     std::printf("%ld %.1f %.1f %ld\n", static_cast<long>(listed), fieldMs, copyMs, static_cast<long>(copied));
     return listed == copied ? 0 : 4;
 }
