@@ -1,11 +1,12 @@
-// The library's exported entry points, "cab32.dll". See result_codes.h for
-// the results of Cab and member_record.h for the member record layout.
+// The library's exported entry points, "cab32.dll": their names, types and
+// numbers are in cab32_api.h, the results of Cab in result_codes.h.
 #include <windows.h>
 
 #include <memory>
 #include <mutex>
 #include <set>
 
+#include "cab32_api.h"
 #include "cab_reader.h"
 #include "command_line.h"
 #include "commands.h"
@@ -156,16 +157,8 @@ BOOL WINAPI CabCheckArchive(LPCSTR path, int mode) {
     });
 }
 
-// Every index the library has: Cab (0), CabGetVersion (1), CabGetRunning (8),
-// CabCheckArchive (16) and the enumeration and owner-window functions.
-BOOL WINAPI CabQueryFunctionList(int index) {
-    switch (index) {
-        case 0: case 1: case 8: case 16:
-        case 17: case 18: case 19: case 20: case 21: case 22: case 23:
-            return TRUE;
-        default: return FALSE;
-    }
-}
+// Every entry point of the library has its number (cab32_api.h).
+BOOL WINAPI CabQueryFunctionList(int index) { return tarvik::cab32::IsEntryPointNumber(index) ? TRUE : FALSE; }
 
 BOOL WINAPI CabSetOwnerWindow(HWND owner) {
     g_owner = owner;

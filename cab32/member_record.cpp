@@ -1,7 +1,9 @@
 #include "member_record.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <string_view>
 
 #include "cab_reader.h"
 
@@ -17,6 +19,11 @@ void Put16(unsigned char* p, std::uint32_t value) {
 void Put32(unsigned char* p, std::uint32_t value) {
     Put16(p, value);
     Put16(p + 2, value >> 16);
+}
+
+// Text cut to the field, leaving room for the NUL the zeroed record holds.
+void PutText(unsigned char* record, const tarvik::cab32::RecordField& field, std::string_view text) {
+    std::memcpy(record + field.offset, text.data(), std::min(text.size(), field.size - 1));
 }
 
 }  // namespace
@@ -51,25 +58,24 @@ std::uint32_t MemberRecords::CompressedShare(const CabMember& member) const {
 }
 
 void MemberRecords::Fill(std::size_t index, void* record) const {
+    namespace api = tarvik::cab32;
     auto* bytes = static_cast<unsigned char*>(record);
-    std::memset(bytes, 0, kRecordSize);
+    std::memset(bytes, 0, api::kMemberRecordSize);
     const CabMember& member = directory_.members[index];
     const std::uint16_t compression =
         member.folderIndex < directory_.folders.size() ? directory_.folders[member.folderIndex].compression : 0;
-    Put32(bytes + 0, member.size);
-    Put32(bytes + 4, CompressedShare(member));
-    Put16(bytes + 8, member.date);
-    Put16(bytes + 10, member.time);
-    Put16(bytes + 12, member.attributes);
-    Put16(bytes + 14, member.folderIndex);
-    Put16(bytes + 16, compression);
-    Put32(bytes + 18, static_cast<std::uint32_t>(index));
-    Put32(bytes + 22, member.folderOffset);
-    const std::string name = MemberNameAsAnsi(member);
-    std::memcpy(bytes + kRecordPathOffset, name.data(), std::min<std::size_t>(name.size(), kRecordPathSize - 1));
+    Put32(bytes + api::kRecordOriginalSize.offset, member.size);
+    Put32(bytes + api::kRecordCompressedSize.offset, CompressedShare(member));
+    Put16(bytes + api::kRecordDate.offset, member.date);
+    Put16(bytes + api::kRecordTime.offset, member.time);
+    Put16(bytes + api::kRecordAttributes.offset, member.attributes);
+    Put16(bytes + api::kRecordFolderIndex.offset, member.folderIndex);
+    Put16(bytes + api::kRecordCompression.offset, compression);
+    Put32(bytes + api::kRecordPosition.offset, static_cast<std::uint32_t>(index));
+    Put32(bytes + api::kRecordFolderOffset.offset, member.folderOffset);
+    PutText(bytes, api::kRecordPath, MemberNameAsAnsi(member));
     char buffer[16];
-    const char* method = CompressionName(compression, buffer);
-    std::memcpy(bytes + kRecordMethodOffset, method, std::min<std::size_t>(std::strlen(method), kRecordMethodSize - 1));
+    PutText(bytes, api::kRecordMethod, CompressionName(compression, buffer));
 }
 
 }  // namespace cab32

@@ -60,10 +60,10 @@ int Craft(unsigned count, const char* path) {
 
 int Enumerate(const char* dllPath, const char* cabPath) {
     const tarvik::DllModule dll = tarvik::DllModule::Load(dllPath);
-    auto* open = dll.Find<api::CabOpenArchiveFn>("CabOpenArchive");
-    auto* close = dll.Find<api::CabCloseArchiveFn>("CabCloseArchive");
-    auto* first = dll.Find<api::CabFindFirstFn>("CabFindFirst");
-    auto* next = dll.Find<api::CabFindNextFn>("CabFindNext");
+    auto* open = dll.Find(api::kCabOpenArchive);
+    auto* close = dll.Find(api::kCabCloseArchive);
+    auto* first = dll.Find(api::kCabFindFirst);
+    auto* next = dll.Find(api::kCabFindNext);
     if (!open || !close || !first || !next) return 2;
     std::vector<unsigned char> record(api::kMemberRecordSize);
     const auto start = Clock::now();

@@ -34,7 +34,7 @@ namespace api = tarvik::cab32;
 namespace {
 
 int RunCab(const tarvik::DllModule& dll, const char* command) {
-    auto* cab = dll.Find<api::CabFn>("Cab");
+    auto* cab = dll.Find(api::kCab);
     if (!cab) return 200;
     std::vector<char> output(64000, '\x7F');
     const int result = cab(nullptr, command, output.data(), static_cast<DWORD>(output.size()));
@@ -43,10 +43,10 @@ int RunCab(const tarvik::DllModule& dll, const char* command) {
 }
 
 int Members(const tarvik::DllModule& dll, const char* path, const char* wildcard, bool details) {
-    auto* open = dll.Find<api::CabOpenArchiveFn>("CabOpenArchive");
-    auto* close = dll.Find<api::CabCloseArchiveFn>("CabCloseArchive");
-    auto* first = dll.Find<api::CabFindFirstFn>("CabFindFirst");
-    auto* next = dll.Find<api::CabFindNextFn>("CabFindNext");
+    auto* open = dll.Find(api::kCabOpenArchive);
+    auto* close = dll.Find(api::kCabCloseArchive);
+    auto* first = dll.Find(api::kCabFindFirst);
+    auto* next = dll.Find(api::kCabFindNext);
     if (!open || !close || !first || !next) return 200;
     HANDLE archive = open(nullptr, path, 0);
     if (!archive) return 1;
@@ -54,12 +54,12 @@ int Members(const tarvik::DllModule& dll, const char* path, const char* wildcard
     for (int found = first(archive, wildcard, record); found != -1; found = next(archive, record)) {
         DWORD size = 0;
         WORD date = 0, time = 0, attributes = 0;
-        std::memcpy(&size, record, 4);
-        std::memcpy(&date, record + 8, 2);
-        std::memcpy(&time, record + 10, 2);
-        std::memcpy(&attributes, record + 12, 2);
+        std::memcpy(&size, record + api::kRecordOriginalSize.offset, sizeof size);
+        std::memcpy(&date, record + api::kRecordDate.offset, sizeof date);
+        std::memcpy(&time, record + api::kRecordTime.offset, sizeof time);
+        std::memcpy(&attributes, record + api::kRecordAttributes.offset, sizeof attributes);
         if (details) std::printf("%lu %u %u %u ", static_cast<unsigned long>(size), date, time, attributes);
-        std::printf("%s\n", reinterpret_cast<const char*>(record + api::kMemberPathOffset));
+        std::printf("%s\n", reinterpret_cast<const char*>(record + api::kRecordPath.offset));
     }
     close(archive);
     return 0;
@@ -76,8 +76,8 @@ int Craft(const char* path, char** names, int count) {
 // While `command` runs on another thread, CabGetRunning answers true and a
 // second Cab call is refused with result 12; afterwards it answers false.
 int Busy(const tarvik::DllModule& dll, const char* command) {
-    auto* cab = dll.Find<api::CabFn>("Cab");
-    auto* running = dll.Find<api::CabGetRunningFn>("CabGetRunning");
+    auto* cab = dll.Find(api::kCab);
+    auto* running = dll.Find(api::kCabGetRunning);
     if (!cab || !running) return 200;
     std::atomic<int> result{-1};
     std::thread worker([&] {
@@ -102,9 +102,9 @@ int Busy(const tarvik::DllModule& dll, const char* command) {
 
 // Watches for the library's progress window while `command` runs.
 int ProgressWindow(const tarvik::DllModule& dll, const char* command, bool withOwner) {
-    auto* cab = dll.Find<api::CabFn>("Cab");
-    auto* setOwner = dll.Find<api::CabSetOwnerWindowFn>("CabSetOwnerWindow");
-    auto* clearOwner = dll.Find<api::CabClearOwnerWindowFn>("CabClearOwnerWindow");
+    auto* cab = dll.Find(api::kCab);
+    auto* setOwner = dll.Find(api::kCabSetOwnerWindow);
+    auto* clearOwner = dll.Find(api::kCabClearOwnerWindow);
     if (!cab || !setOwner || !clearOwner) return 200;
     HWND owner = withOwner ? CreateWindowExA(0, "STATIC", "owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 400, 300,
                                              nullptr, nullptr, nullptr, nullptr)
@@ -174,7 +174,7 @@ int main(int argc, char** argv) {
     if (action == "busy") return Busy(dll, argv[3]);
     if (action == "progress") return ProgressWindow(dll, argv[3], argc > 4 && std::string(argv[4]) == "owner");
     if (action == "check") {
-        auto* check = dll.Find<api::CabCheckArchiveFn>("CabCheckArchive");
+        auto* check = dll.Find(api::kCabCheckArchive);
         return check && check(argv[3], 2) ? 0 : 1;
     }
     if (action == "members") return Members(dll, argv[3], argc > 4 ? argv[4] : "*.*", false);

@@ -170,7 +170,7 @@ TEST(MemberRecords, PathAtByte26AndDocumentedFields) {
     MemorySource source(BuildCabinet(kMembers));
     CabDirectory dir;
     ASSERT_EQ(ReadCabDirectory(source, dir, true), CabFault::None);
-    unsigned char record[kRecordSize];
+    unsigned char record[tarvik::cab32::kMemberRecordSize];
     std::memset(record, 0xEE, sizeof record);
     MemberRecords(dir).Fill(1, record);
     EXPECT_STREQ(reinterpret_cast<const char*>(record + 26), "sub dir\\\x83\x5C.bin");
@@ -180,8 +180,8 @@ TEST(MemberRecords, PathAtByte26AndDocumentedFields) {
     std::uint16_t date = 0;
     std::memcpy(&date, record + 8, 2);
     EXPECT_EQ(FormatDosDate(date), "2026/12/08");
-    EXPECT_STREQ(reinterpret_cast<const char*>(record + kRecordMethodOffset), "\x96\xB3\x88\xB3\x8F\x6B");
-    EXPECT_EQ(record[kRecordSize - 1], 0);  // the whole record is written
+    EXPECT_STREQ(reinterpret_cast<const char*>(record + tarvik::cab32::kRecordMethod.offset), "\x96\xB3\x88\xB3\x8F\x6B");
+    EXPECT_EQ(record[tarvik::cab32::kMemberRecordSize - 1], 0);  // the whole record is written
 }
 
 TEST(FormatDosDateTime, ReadsTheBitFields) {

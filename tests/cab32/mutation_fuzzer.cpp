@@ -271,12 +271,12 @@ bool IsLaterVolume(const std::string& name) {
 }
 
 struct Library {
-    api::CabFn* cab;
-    api::CabCheckArchiveFn* check;
-    api::CabOpenArchiveFn* open;
-    api::CabCloseArchiveFn* close;
-    api::CabFindFirstFn* first;
-    api::CabFindNextFn* next;
+    decltype(&::Cab) cab;
+    decltype(&::CabCheckArchive) check;
+    decltype(&::CabOpenArchive) open;
+    decltype(&::CabCloseArchive) close;
+    decltype(&::CabFindFirst) first;
+    decltype(&::CabFindNext) next;
 };
 
 // Runs every reading operation on `cabinet`; the text of what went wrong, or empty.
@@ -325,9 +325,9 @@ int main(int argc, char** argv) {
         return 2;
     }
     const tarvik::DllModule dll = tarvik::DllModule::Load(argv[1]);
-    const Library lib{dll.Find<api::CabFn>("Cab"), dll.Find<api::CabCheckArchiveFn>("CabCheckArchive"),
-                      dll.Find<api::CabOpenArchiveFn>("CabOpenArchive"), dll.Find<api::CabCloseArchiveFn>("CabCloseArchive"),
-                      dll.Find<api::CabFindFirstFn>("CabFindFirst"), dll.Find<api::CabFindNextFn>("CabFindNext")};
+    const Library lib{dll.Find(api::kCab), dll.Find(api::kCabCheckArchive),
+                      dll.Find(api::kCabOpenArchive), dll.Find(api::kCabCloseArchive),
+                      dll.Find(api::kCabFindFirst), dll.Find(api::kCabFindNext)};
     if (!lib.cab || !lib.check || !lib.open || !lib.close || !lib.first || !lib.next) return 2;
     const std::string corpus = argv[2], work = argv[3];
     const long cases = std::atol(argv[4]);
