@@ -6,20 +6,6 @@
 
 namespace tarvik {
 
-std::optional<JobKind> JobKindFromSwitch(std::string_view operationSwitch) {
-    for (const JobKindInfo& info : kJobKinds) {
-        if (SameTextIgnoringCase(operationSwitch, info.operationSwitch)) return info.kind;
-    }
-    return std::nullopt;
-}
-
-std::optional<JobKind> JobKindFromItem(std::string_view item) {
-    for (const JobKindInfo& info : kJobKinds) {
-        if (SameTextIgnoringCase(item, info.item)) return info.kind;
-    }
-    return std::nullopt;
-}
-
 std::string ResponseFilePath(std::string_view programFolder) {
     return std::string(programFolder) + "\\Files.txt";
 }

@@ -7,41 +7,9 @@
 #include <string_view>
 #include <vector>
 
+#include "operations.h"
+
 namespace tarvik {
-
-enum class JobKind { Compress, Extract, SelfExtract, List, Test };
-
-struct JobKindInfo {
-    JobKind kind;
-    const char* item;            // item text of the operation box
-    const char* operationSwitch;
-};
-
-// In the item order of the operation box.
-inline constexpr JobKindInfo kJobKinds[] = {
-    {JobKind::Compress, "圧縮", "-a"},
-    {JobKind::Extract, "解凍", "-x"},
-    {JobKind::SelfExtract, "自己解凍書庫", "-f"},
-    {JobKind::List, "内容一覧", "-l"},
-    {JobKind::Test, "検査", "-t"},
-};
-
-struct CompressionTypeInfo {
-    const char* item;               // item text of the compression box
-    const char* compressionSwitch;
-};
-
-// In the item order of the compression box.
-inline constexpr CompressionTypeInfo kCompressionTypes[] = {
-    {"LZX 15", "-ml15"}, {"LZX 16", "-ml16"}, {"LZX 17", "-ml17"}, {"LZX 18", "-ml18"},
-    {"LZX 19", "-ml19"}, {"LZX 20", "-ml20"}, {"LZX 21", "-ml21"}, {"MSZIP", "-mz"},
-    {"無圧縮", "-ms"},
-};
-
-// The job kind named by an operation switch (letter case ignored).
-std::optional<JobKind> JobKindFromSwitch(std::string_view operationSwitch);
-// The job kind named by an item of the operation box (letter case ignored).
-std::optional<JobKind> JobKindFromItem(std::string_view item);
 
 // One entry of the member check list.
 struct CheckedEntry {

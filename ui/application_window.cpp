@@ -1,5 +1,7 @@
 #include "application_window.h"
 
+#include <stdexcept>
+
 #include "error_box.h"
 #include "resource_ids.h"
 #include "window_procedure.h"
@@ -12,18 +14,16 @@ constexpr char kApplicationClass[] = "TApplication";
 
 }  // namespace
 
-ApplicationWindow::ApplicationWindow(HINSTANCE instance) {
-    WNDCLASSEXA windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = WindowProcedure<ApplicationWindow>;
-    windowClass.hInstance = instance;
-    windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_TARVIK32));
-    windowClass.lpszClassName = kApplicationClass;
-    RegisterClassExA(&windowClass);  // fails harmlessly when already registered
+ApplicationWindow::ApplicationWindow(HINSTANCE instance, MessageBoxStep& boxes) : boxes_(boxes) {
+    if (!RegisterWindowClass(instance, kApplicationClass, WindowProcedure<ApplicationWindow>,
+                             LoadIconA(instance, MAKEINTRESOURCEA(IDI_TARVIK32)))) {
+        throw std::runtime_error("ウィンドウクラスを登録できません");
+    }
     // Minimising it hides the windows it owns.
     CreateWindowExA(0, kApplicationClass, "Tarvik32", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
                     GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0, nullptr,
                     nullptr, instance, this);
+    if (!window_) throw std::runtime_error("ウィンドウを作成できません");
     ShowWindow(window_, SW_SHOWNORMAL);
 }
 
@@ -31,7 +31,7 @@ ApplicationWindow::~ApplicationWindow() {
     if (window_) DestroyWindow(window_);
 }
 
-void ApplicationWindow::ShowError(const std::string& text) { ShowStandardErrorBox(window_, text); }
+void ApplicationWindow::ShowError(const std::string& text) { ShowStandardErrorBox(boxes_, window_, text); }
 
 LRESULT ApplicationWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {

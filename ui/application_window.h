@@ -7,11 +7,14 @@
 
 #include <string>
 
+#include "modal_steps.h"
+
 namespace tarvik {
 
 class ApplicationWindow {
 public:
-    explicit ApplicationWindow(HINSTANCE instance);
+    // Throws when the window cannot be created. Its errors are shown through `boxes`.
+    ApplicationWindow(HINSTANCE instance, MessageBoxStep& boxes);
     ApplicationWindow(const ApplicationWindow&) = delete;
     ApplicationWindow& operator=(const ApplicationWindow&) = delete;
     ~ApplicationWindow();
@@ -27,6 +30,7 @@ private:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void ShowError(const std::string& text);
 
+    MessageBoxStep& boxes_;
     HWND window_ = nullptr;
     HWND mainWindow_ = nullptr;
 };

@@ -10,6 +10,8 @@
 
 #include <windows.h>
 
+#include "callback_wall.h"
+
 namespace tarvik {
 
 // Hands a message on to the control's own procedure.
@@ -32,6 +34,8 @@ struct FilterLink {
     WNDPROC previous;
 };
 
+// The filter is a wall (callback_wall.h): whatever it throws ends it, the
+// message answers 0 and the error goes up to the control's window.
 template <typename Owner, LRESULT (Owner::*Filter)(HWND, UINT, WPARAM, LPARAM, const ControlProcedure&)>
 LRESULT CALLBACK FilterProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* link = reinterpret_cast<FilterLink*>(GetWindowLongPtrA(window, GWLP_USERDATA));
@@ -43,7 +47,12 @@ LRESULT CALLBACK FilterProcedure(HWND window, UINT message, WPARAM wParam, LPARA
         delete link;
         return next(message, wParam, lParam);
     }
-    return (static_cast<Owner*>(link->owner)->*Filter)(window, message, wParam, lParam, next);
+    try {
+        return (static_cast<Owner*>(link->owner)->*Filter)(window, message, wParam, lParam, next);
+    } catch (...) {
+        PassErrorUp(GetParent(window), CurrentExceptionText());
+        return 0;
+    }
 }
 
 }  // namespace detail

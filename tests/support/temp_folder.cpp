@@ -79,7 +79,7 @@ TempFolder::~TempFolder() {
 }
 
 std::string TempFolder::File(const std::string& name, const std::string& content) const {
-    const std::string path = path_ + "\\" + name;
+    const std::string path = Child(name);
     std::ofstream(path, std::ios::binary) << content;
     return path;
 }
@@ -96,6 +96,17 @@ std::string ReadFile(const std::string& path) {
     std::ostringstream content;
     content << file.rdbuf();
     return content.str();
+}
+
+bool FolderExists(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::string CurrentFolder() {
+    char buffer[MAX_PATH] = {};
+    const DWORD length = GetCurrentDirectoryA(MAX_PATH, buffer);
+    return std::string(buffer, length < MAX_PATH ? length : 0);
 }
 
 }  // namespace testing_support

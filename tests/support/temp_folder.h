@@ -15,6 +15,8 @@ public:
     TempFolder& operator=(const TempFolder&) = delete;
 
     const std::string& path() const { return path_; }
+    // The path of `name` inside the folder.
+    std::string Child(const std::string& name) const { return path_ + "\\" + name; }
     // Writes a file in the folder and returns its path.
     std::string File(const std::string& name, const std::string& content = "x") const;
     // Every file under the folder, as paths relative to it, sorted.
@@ -26,5 +28,9 @@ private:
 
 // The whole content of a file; empty when it cannot be read.
 std::string ReadFile(const std::string& path);
+
+bool FolderExists(const std::string& path);
+// The process's current folder.
+std::string CurrentFolder();
 
 }  // namespace testing_support

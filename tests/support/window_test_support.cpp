@@ -1,6 +1,7 @@
 #include "window_test_support.h"
 
 #include <commctrl.h>
+#include <gtest/gtest.h>
 
 #include <cstdio>
 #include <fstream>
@@ -55,6 +56,18 @@ void CALLBACK CloseLeftOpenResultWindow(HWND, UINT, UINT_PTR timer, DWORD) {
     ShowWindow(g_shownResultWindow, SW_HIDE);
 }
 
+std::string g_awaitedCaption;
+WhenWindowAppears::Action g_action = nullptr;
+bool g_actionRan = false;
+
+void CALLBACK RunActionWhenFound(HWND, UINT, UINT_PTR, DWORD) {
+    if (g_actionRan) return;
+    const HWND window = FindWindowA(nullptr, g_awaitedCaption.c_str());
+    if (!window || !IsWindowVisible(window)) return;
+    g_actionRan = true;
+    g_action(window);
+}
+
 }  // namespace
 
 void RunFromMessageLoop(std::function<void()> action, UINT delayMs) {
@@ -62,6 +75,15 @@ void RunFromMessageLoop(std::function<void()> action, UINT delayMs) {
     g_timerAction = std::move(action);
     g_timer = SetTimer(nullptr, 0, delayMs, RunTimerAction);
 }
+
+WhenWindowAppears::WhenWindowAppears(const std::string& caption, Action action)
+    : timer_(SetTimer(nullptr, 0, 50, RunActionWhenFound)) {
+    g_awaitedCaption = caption;
+    g_action = action;
+    g_actionRan = false;
+}
+WhenWindowAppears::~WhenWindowAppears() { KillTimer(nullptr, timer_); }
+bool WhenWindowAppears::Ran() const { return g_actionRan; }
 
 void ScriptedSteps::ShowResultWindow() {
     ++resultWindowShown;
@@ -156,7 +178,7 @@ MainWindowFixture::MainWindowFixture(FakeVariant variant, bool withLibrary) {
     } else {
         UseNoLibrary();
     }
-    outbuffer = std::make_unique<tarvik::TfrmOutbuffer>(GetModuleHandleA(nullptr));
+    outbuffer = std::make_unique<tarvik::TfrmOutbuffer>(GetModuleHandleA(nullptr), steps);
 }
 
 MainWindowFixture::~MainWindowFixture() {
@@ -176,10 +198,10 @@ void MainWindowFixture::Start(const std::string& commandLine) {
     options.outbuffer = outbuffer.get();
     options.commandLine = commandLine;
     window = std::make_unique<tarvik::TfrmCabMain>(options);
-    application = std::make_unique<tarvik::ApplicationWindow>(options.instance);
-    window->Create(application->hwnd());
+    application = std::make_unique<tarvik::ApplicationWindow>(options.instance, steps);
+    if (!window->Create(application->hwnd())) ADD_FAILURE() << "the main window was not made";
     application->SetMainWindow(window->hwnd());
-    outbuffer->Create(window->hwnd());
+    if (!outbuffer->Create(window->hwnd())) ADD_FAILURE() << "the result window was not made";
     window->Show();
     PumpMessages();
 }

@@ -1,6 +1,6 @@
-// In-process window tests: the real main window and result window, with the
-// modal steps answered by a script and the archiver library replaced by the
-// test double.
+// In-process window tests: the real windows of the program, with the modal
+// steps answered by a script and the archiver library replaced by the test
+// double.
 #pragma once
 
 #include <windows.h>
@@ -31,7 +31,10 @@ public:
     // Counts the showing; with `realResultWindow` set, shows it for real and
     // runs the next of `insideResultWindow` inside its modal loop.
     void ShowResultWindow() override;
-    void ShowFolderChooser() override { ++folderChooserShown; }
+    std::string ShowFolderChooser() override {
+        ++folderChooserShown;
+        return chosenFolder;
+    }
     tarvik::FileDialogAnswer ShowFileDialog(HWND, const tarvik::FileDialogRequest& request) override;
     void ShowHelp(HWND, const std::string& helpFile, UINT command, ULONG_PTR data) override {
         helpRequests.push_back({helpFile, command, data});
@@ -46,6 +49,7 @@ public:
     std::vector<ShownMessage> messages;
     int resultWindowShown = 0;
     int folderChooserShown = 0;
+    std::string chosenFolder;  // what the folder chooser answers
     std::vector<tarvik::FileDialogRequest> dialogRequests;
     std::deque<tarvik::FileDialogAnswer> dialogAnswers;  // cancelled when empty
     tarvik::TfrmOutbuffer* realResultWindow = nullptr;
@@ -58,6 +62,20 @@ void PumpMessages();
 // Runs the action from whichever message loop of this thread runs by then,
 // after every message already waiting (a thread timer). One at a time.
 void RunFromMessageLoop(std::function<void()> action, UINT delayMs = 10);
+// Runs `action` on the first visible top-level window of this thread with
+// the given caption, from a timer, while a modal loop (a dialog) runs.
+class WhenWindowAppears {
+public:
+    using Action = void (*)(HWND window);
+    WhenWindowAppears(const std::string& caption, Action action);
+    ~WhenWindowAppears();
+    WhenWindowAppears(const WhenWindowAppears&) = delete;
+    WhenWindowAppears& operator=(const WhenWindowAppears&) = delete;
+    bool Ran() const;
+
+private:
+    UINT_PTR timer_;
+};
 // Sends a key press to a control through the program's message loop steps.
 void PressKey(tarvik::TfrmCabMain& window, HWND control, UINT virtualKey, bool controlDown);
 

@@ -197,16 +197,15 @@ TEST(FolderField, TakesTheChosenFolderHoweverTheChooserEnded) {
     MainWindowFixture f;
     f.Start();
     f.SelectOperation("解凍");
-    tarvik::ChosenFolder.clear();
+    f.steps.chosenFolder.clear();
     SetWindowTextA(f.window->edtMelt, "D:\\typed\\");
     Click(f.window->cmdDirec);
     EXPECT_EQ(f.steps.folderChooserShown, 1);
     EXPECT_EQ(TextOf(f.window->edtMelt), "");
-    tarvik::ChosenFolder = "D:\\out\\";
+    f.steps.chosenFolder = "D:\\out\\";
     SetWindowTextA(f.window->edtMelt, "D:\\typed\\");
     Click(f.window->cmdDirec);
     EXPECT_EQ(TextOf(f.window->edtMelt), "D:\\out\\");
-    tarvik::ChosenFolder.clear();
 }
 
 TEST(NoDirectoriesWhenCompressing, MovesTheCurrentFolderAndWritesBareNames) {

@@ -2,28 +2,31 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <string>
+#include <string_view>
+#include <utility>
 
 #include "main_window.h"
+#include "operation_states.h"
 #include "window_test_support.h"
 
 using namespace testing_support;
 
 namespace {
 
-struct ExpectedState {
-    const char* item;
-    const char* operationSwitch;
-    bool panel, cobType, edtMelt, cmdDirec, checkBox1, checkBox2, checkBox3, checkBox4;
-};
-
-// What each operation leaves enabled or visible.
-constexpr ExpectedState kOperationStates[] = {
-    {"圧縮", "-a", true, true, false, false, true, false, false, true},
-    {"解凍", "-x", false, false, true, true, false, true, true, true},
-    {"自己解凍書庫", "-f", false, false, true, true, false, false, false, false},
-    {"内容一覧", "-l", false, false, false, false, false, false, false, false},
-    {"検査", "-t", false, false, false, false, false, false, false, false},
-};
+// The window's control that a row of kControlRows names.
+HWND ControlNamed(const tarvik::TfrmCabMain& w, const std::string& name) {
+    const std::pair<const char*, HWND> controls[] = {
+        {"Panel1", w.Panel1},       {"cobType", w.cobType},     {"edtMelt", w.edtMelt},
+        {"cmdDirec", w.cmdDirec},   {"CheckBox1", w.CheckBox1}, {"CheckBox2", w.CheckBox2},
+        {"CheckBox3", w.CheckBox3}, {"CheckBox4", w.CheckBox4},
+    };
+    for (const auto& [controlName, control] : controls) {
+        if (name == controlName) return control;
+    }
+    ADD_FAILURE() << "no control " << name;
+    return nullptr;
+}
 
 void WriteDword(const char* key, const char* value, DWORD data) {
     RegSetKeyValueA(HKEY_CURRENT_USER, key, value, REG_DWORD, &data, sizeof data);
@@ -126,21 +129,21 @@ TEST(MainWindowStartUp, ActivationRunsOnceOnly) {
 TEST(OperationSelection, EachOperationEnablesOnlyWhatItUses) {
     MainWindowFixture f;
     f.Start();
-    for (const ExpectedState& expected : kOperationStates) {
-        SCOPED_TRACE(expected.operationSwitch);
+    for (std::size_t column = 0; column < kOperationCount; ++column) {
+        const OperationColumn& operation = kOperationColumns[column];
+        SCOPED_TRACE(operation.operationSwitch);
         SetWindowTextA(f.window->edtMelt, "D:\\typed\\");
-        f.SelectOperation(expected.item);
+        f.SelectOperation(operation.item);
         const tarvik::TfrmCabMain& w = *f.window;
-        EXPECT_EQ(TextOf(w.edtPara1), expected.operationSwitch);
-        EXPECT_EQ(IsShownControl(w.Panel1), expected.panel);
-        EXPECT_EQ(IsEnabledControl(w.cobType), expected.cobType);
-        EXPECT_EQ(IsEnabledControl(w.edtMelt), expected.edtMelt);
+        EXPECT_EQ(TextOf(w.edtPara1), operation.operationSwitch);
+        for (const ControlRow& row : kControlRows) {
+            const HWND control = ControlNamed(w, row.control);
+            const std::string_view state = row.states[column];
+            const bool shownOrEnabled =
+                state == "visible" || state == "hidden" ? IsShownControl(control) : IsEnabledControl(control);
+            EXPECT_EQ(shownOrEnabled, StateIsOn(state)) << row.control;
+        }
         EXPECT_EQ(TextOf(w.edtMelt), "");
-        EXPECT_EQ(IsEnabledControl(w.cmdDirec), expected.cmdDirec);
-        EXPECT_EQ(IsEnabledControl(w.CheckBox1), expected.checkBox1);
-        EXPECT_EQ(IsEnabledControl(w.CheckBox2), expected.checkBox2);
-        EXPECT_EQ(IsEnabledControl(w.CheckBox3), expected.checkBox3);
-        EXPECT_EQ(IsEnabledControl(w.CheckBox4), expected.checkBox4);
         EXPECT_TRUE(IsShownControl(w.ListBox1));
         EXPECT_FALSE(IsShownControl(w.CheckListBox1));
         // Display-only switch fields.
@@ -167,7 +170,7 @@ TEST(OperationSelection, CompressDropsAnExistingArchivePathAndItsMembers) {
 TEST(OperationSelection, AnyOperationWithAnEmptyArchiveFieldEmptiesTheList) {
     MainWindowFixture f;
     f.Start();
-    for (const ExpectedState& operation : kOperationStates) {
+    for (const OperationColumn& operation : kOperationColumns) {
         f.window->SetFileList({"C:\\a.txt", "C:\\b.txt"});
         f.SelectOperation(operation.item);
         EXPECT_TRUE(ListItems(f.window->ListBox1).empty()) << operation.operationSwitch;

@@ -49,7 +49,7 @@ protected:
     void Extract(const std::string& archive, const std::string& into) {
         f.SelectOperation("解凍");
         f.SetArchivePath(archive);
-        tarvik::ChosenFolder = into + "\\";
+        f.steps.chosenFolder = into + "\\";
         SendMessageA(f.window->cmdDirec, BM_CLICK, 0, 0);
         PressExecute(f);
     }
@@ -138,7 +138,7 @@ TEST_F(RealLibraryTest, OnlyTheTickedMembersAreExtracted) {
     SendMessageA(f.window->CheckListBox1, LB_SETITEMDATA, 3, 1);
     const std::string folder = target.path() + "\\picked";
     CreateDirectoryA(folder.c_str(), nullptr);
-    tarvik::ChosenFolder = folder + "\\";
+    f.steps.chosenFolder = folder + "\\";
     SendMessageA(f.window->cmdDirec, BM_CLICK, 0, 0);
     PressExecute(f);
     for (int i = 1; i <= 5; ++i) {
@@ -149,7 +149,6 @@ TEST_F(RealLibraryTest, OnlyTheTickedMembersAreExtracted) {
             EXPECT_EQ(ReadFile(out), ReadFile(files[static_cast<std::size_t>(i - 1)]));
         }
     }
-    tarvik::ChosenFolder.clear();
 }
 
 TEST_F(RealLibraryTest, OneFileOnTheCommandLineIsReallyCompressed) {

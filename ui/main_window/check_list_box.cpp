@@ -7,16 +7,10 @@
 
 namespace tarvik {
 
-HWND CheckListBox::Create(HWND parent, int id, int x, int y, int width, int height, HFONT font) {
-    list_ = CreateWindowExA(WS_EX_CLIENTEDGE, "LISTBOX", "",
-                            WS_CHILD | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_OWNERDRAWFIXED |
-                                LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT,
-                            x, y, width, height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                            reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(parent, GWLP_HINSTANCE)), nullptr);
-    SendMessageA(list_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+void CheckListBox::Attach(HWND list) {
+    list_ = list;
     SendMessageA(list_, LB_SETITEMHEIGHT, 0, kRowHeight);
     InstallMessageFilter<CheckListBox, &CheckListBox::Filter>(list_, this);
-    return list_;
 }
 
 // New items of a list box with strings carry 0 as their data: no mark.

@@ -15,8 +15,12 @@ namespace tarvik {
 class CheckListBox {
 public:
     static constexpr int kRowHeight = 13;
+    // Style bits the list box must be created with.
+    static constexpr DWORD kStyle =
+        WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT;
 
-    HWND Create(HWND parent, int id, int x, int y, int width, int height, HFONT font);
+    // Takes over a list box created with kStyle.
+    void Attach(HWND list);
     HWND hwnd() const { return list_; }
 
     // Replaces every entry with `texts`, all marks cleared.

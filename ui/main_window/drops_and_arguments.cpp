@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "archiver.h"
+#include "cab32_api.h"
 #include "list_box_items.h"
 #include "list_files.h"
 #include "main_layout.h"
@@ -83,10 +84,6 @@ std::vector<std::string> SplitArguments(const std::string& commandLine) {
     return arguments;
 }
 
-bool TfrmCabMain::OperationIsCompress() const {
-    return SameTextIgnoringCase(WindowText(cobPara1), "圧縮");
-}
-
 void TfrmCabMain::InstallDropFilter(HWND control) {
     InstallMessageFilter<TfrmCabMain, &TfrmCabMain::DropFilter>(control, this);
 }
@@ -95,7 +92,7 @@ LRESULT TfrmCabMain::DropFilter(HWND control, UINT message, WPARAM wParam, LPARA
                                 const ControlProcedure& next) {
     if (message != WM_DROPFILES) return next(message, wParam, lParam);
     // Which control takes drops depends on the operation at this moment.
-    const bool compress = OperationIsCompress();
+    const bool compress = CurrentJobKind() == JobKind::Compress;
     if (control == ListBox1 && compress) {
         HandleListDrop(reinterpret_cast<HDROP>(wParam));
         return 0;
@@ -115,22 +112,22 @@ void TfrmCabMain::HandleListDrop(HDROP drop) {
         if (PathExists(path)) dropped.push_back(std::move(path));
     }
     AppendListBoxItems(ListBox1, dropped);
-    WriteResponseFile(ResponseFilePath(ExeFolder()), FileList());
+    IgnoreSilently(WriteResponseFile(ResponseFilePath(ExeFolder()), FileList()));
 }
 
 void TfrmCabMain::HandleArchiveFieldDrop(HDROP drop) {
     const DropHandle files(drop);
     if (files.Count() == 0) return;
     const std::string path = files.Path(0);
-    if (ArchiverCheckArchive(path.c_str(), 2)) SetWindowTextA(edtCab, path.c_str());
+    if (ArchiverCheckArchive(path.c_str(), cab32::kCheckMode)) SetWindowTextA(edtCab, path.c_str());
 }
 
 void TfrmCabMain::HandleArguments(const std::vector<std::string>& arguments) {
     if (arguments.size() == 1) {
         const std::string& argument = arguments.front();
-        if (ArchiverCheckArchive(argument.c_str(), 2)) {
+        if (ArchiverCheckArchive(argument.c_str(), cab32::kCheckMode)) {
             SetWindowTextA(edtCab, argument.c_str());
-            SendMessageA(cobPara1, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("解凍"));
+            SelectOperationItem(JobKind::Extract);
             cobPara1Change();
             return;
         }

@@ -3,6 +3,7 @@
 #include <commdlg.h>
 
 #include "archiver.h"
+#include "cab32_api.h"
 #include "list_box_items.h"
 #include "list_files.h"
 #include "main_layout.h"
@@ -54,7 +55,7 @@ void TfrmCabMain::RecreateListBox1(bool multiSelect) {
                                nullptr);
     SetWindowPos(ListBox1, old, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     SendMessageA(ListBox1, WM_SETFONT, reinterpret_cast<WPARAM>(controlFont_.get()), FALSE);
-    SendMessageA(ListBox1, LB_SETITEMHEIGHT, 0, 16);
+    SendMessageA(ListBox1, LB_SETITEMHEIGHT, 0, kFileListRowHeight);
     DestroyWindow(old);
     SetFileList(entries);
     DragAcceptFiles(ListBox1, TRUE);
@@ -85,7 +86,7 @@ void TfrmCabMain::cmdAddClick() {
     if (!answer.confirmed) return;
     if (!answer.names.empty()) openDialog2Name_ = answer.names.front();
     SetFileList(answer.names);
-    WriteResponseFile(ResponseFilePath(ExeFolder()), answer.names);
+    IgnoreSilently(WriteResponseFile(ResponseFilePath(ExeFolder()), answer.names));
 }
 
 void TfrmCabMain::cmdDelClick() {
@@ -94,7 +95,7 @@ void TfrmCabMain::cmdDelClick() {
     if (current >= 0 && current < SendMessageA(ListBox1, LB_GETCOUNT, 0, 0)) {
         SendMessageA(ListBox1, LB_DELETESTRING, static_cast<WPARAM>(current), 0);
     }
-    WriteResponseFile(ResponseFilePath(ExeFolder()), FileList());
+    IgnoreSilently(WriteResponseFile(ResponseFilePath(ExeFolder()), FileList()));
 }
 
 void TfrmCabMain::cmdClearClick() {
@@ -112,7 +113,7 @@ void TfrmCabMain::cmdListSaveClick() {
     const FileDialogAnswer answer = options_.steps->ShowFileDialog(window_, request);
     if (!answer.confirmed || answer.names.empty()) return;
     saveDialog1Name_ = answer.names.front();
-    SaveListFile(saveDialog1Name_, FileList());
+    IgnoreSilently(SaveListFile(saveDialog1Name_, FileList()));
 }
 
 void TfrmCabMain::cmdListLoadClick() {
@@ -127,7 +128,7 @@ void TfrmCabMain::cmdListLoadClick() {
 }
 
 void TfrmCabMain::Button1Click() {
-    const bool compress = JobKindFromSwitch(WindowText(edtPara1)) == JobKind::Compress;
+    const bool compress = CurrentJobKind() == JobKind::Compress;
     std::string& lastName = compress ? saveDialog1Name_ : openDialog1Name_;
     FileDialogRequest request{compress ? FileDialogRequest::Kind::Save : FileDialogRequest::Kind::Open,
                               "CAB Files|*.cab", "cab", lastName,
@@ -147,7 +148,7 @@ void TfrmCabMain::edtCabChange() {
         SetFileList({});
         return;
     }
-    if (!ArchiverCheckArchive(path.c_str(), 2)) return;
+    if (!ArchiverCheckArchive(path.c_str(), cab32::kCheckMode)) return;
     SetFileList({});
     // A cabinet's members are shown with multiple selection, an empty list
     // with single selection. The list box is re-made for the switch while it
@@ -157,14 +158,12 @@ void TfrmCabMain::edtCabChange() {
     if (SendMessageA(ListBox1, LB_GETCOUNT, 0, 0) == 0) RecreateListBox1(false);
 }
 
-void TfrmCabMain::cmdDirecClick() {
-    options_.steps->ShowFolderChooser();
-    SetWindowTextA(edtMelt, ChosenFolder.c_str());
-}
+// However the chooser ended, the field takes the folder last confirmed in it.
+void TfrmCabMain::cmdDirecClick() { SetWindowTextA(edtMelt, options_.steps->ShowFolderChooser().c_str()); }
 
 void TfrmCabMain::CheckBox1Click() {
-    RefreshResponseFile(ResponseFilePath(ExeFolder()), FileList(),
-                        SendMessageA(CheckBox1, BM_GETCHECK, 0, 0) == BST_CHECKED);
+    IgnoreSilently(RefreshResponseFile(ResponseFilePath(ExeFolder()), FileList(),
+                                       SendMessageA(CheckBox1, BM_GETCHECK, 0, 0) == BST_CHECKED));
 }
 
 }  // namespace tarvik
