@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "main_window.h"
+#include "tarvik_version.h"
 #include "window_test_support.h"
 
 using namespace testing_support;
@@ -201,7 +202,7 @@ TEST(HelpAndAbout, VersionBoxText) {
     f.Start();
     SendMessageA(f.window->hwnd(), WM_COMMAND, MAKEWPARAM(2005, 0), 0);
     ASSERT_EQ(f.steps.messages.size(), 1u);
-    EXPECT_EQ(f.steps.messages[0].text, "Tarvik32 Ver 0.3.4.14 \n作者　Tarvik32 開発チーム");
+    EXPECT_EQ(f.steps.messages[0].text, "Tarvik32 Ver " TARVIK_VERSION_TEXT " \n作者　Tarvik32 開発チーム");
     EXPECT_EQ(f.steps.messages[0].caption, "Tarvik32");
     EXPECT_EQ(f.steps.messages[0].type, static_cast<UINT>(MB_OK));
 }
