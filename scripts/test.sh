@@ -12,4 +12,12 @@ wineserver -p 2>/dev/null || true   # keep the Wine server up (it may be running
 cd "$RUN_DIR"
 # A test process that Wine leaves hanging is tried once more; a real
 # failure fails twice.
-ctest --output-on-failure -j "$(nproc)" --repeat until-pass:2 "$@"
+status=0
+ctest --output-on-failure -j "$(nproc)" --repeat until-pass:2 "$@" || status=$?
+
+# The shipped i686 build under 32-bit Wine (emulated where this kernel cannot
+# run it) and the release package; TARVIK_SKIP_I686=1 leaves it out.
+if [ "${TARVIK_SKIP_I686:-0}" != 1 ]; then
+  bash "$TARVIK_ROOT/scripts/test-i686.sh" || status=1
+fi
+exit "$status"

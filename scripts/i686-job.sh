@@ -1,0 +1,93 @@
+#!/usr/bin/env bash
+# Runs the i686 build's tests under 32-bit Wine: inside the emulated test
+# guest, or directly on a machine whose kernel runs 32-bit programs. Wine's
+# environment (LANG, WINEPREFIX, WINEARCH) is set by the caller.
+#
+#   i686-job.sh PAYLOAD RESULTS WORK
+#
+# PAYLOAD holds the build's bin/ and tests/ folders, the test scripts, the
+# release package and plan.txt (the names of the tests to run, one a line).
+# Everything is copied to WORK first: a DLL loaded from the host's shared
+# folder can fail to load (error 998). For each test one line goes to RESULTS:
+#   RESULT NAME Passed|Failed SECONDS
+# and its output to RESULTS's folder, logs/NAME.log.
+set -u
+payload=$1 results=$2 work=$3
+logs=$(dirname "$results")/logs
+
+rm -rf "$work"
+mkdir -p "$work" "$logs"
+cp -r "$payload"/. "$work/"
+cd "$work" || exit 1
+printf '#!/bin/sh\nexec wine "$@"\n' > wine-run.sh
+chmod +x wine-run.sh
+wine_run=$work/wine-run.sh
+bin=$work/tests/bin
+
+# Windows need an X display; without a window manager they have no frames,
+# which the tests do not look at.
+if [ -z "${DISPLAY:-}" ]; then
+  Xvfb :7 -screen 0 1024x768x24 -nolisten tcp > /dev/null 2>&1 &
+  export DISPLAY=:7
+  for _ in $(seq 1 100); do [ -e /tmp/.X11-unix/X7 ] && break; sleep 0.2; done
+fi
+wineserver -p > /dev/null 2>&1
+wine cmd /c exit > /dev/null 2>&1
+
+# The package is installed where a user might put it: a path with a blank and
+# Japanese characters. The data to compress lies apart from it.
+program_folder='C:\Program Files\ツール\Tarvik32'
+program="$program_folder\\Tarvik32.exe"
+data=$WINEPREFIX/drive_c/data
+
+package_compress() {
+  local install="$WINEPREFIX/drive_c/Program Files/ツール"
+  mkdir -p "$install" "$data"
+  unzip -q Tarvik32.zip -d "$install" || return 1
+  seq 1 20000 | sed 's/$/ line of the report/' > "$data/report.txt"
+  head -c 200000 /dev/urandom > "$data/image.bin"
+  (cd "$bin" && wine package_probe.exe "$program" compress 'C:\data\report.txt' 'C:\data\image.bin') || return 1
+  echo "cabextract -t:" && cabextract -t "$data/report.cab" || return 1
+  rm -rf extracted && cabextract -q -d extracted "$data/report.cab" &&
+    cmp extracted/data/report.txt "$data/report.txt" && cmp extracted/data/image.bin "$data/image.bin" &&
+    echo "cabextract extracts both files unchanged"
+}
+
+package_extract() {
+  (cd "$bin" && wine package_probe.exe "$program" extract 'C:\data\report.cab' 'data\report.txt' 'data\image.bin')
+}
+
+# run_test NAME: runs one test of the plan.
+run_test() {
+  local name=$1
+  case $name in
+    guest_code_page) [ "$(wine /opt/tarvik/acp.exe | tr -d '\r')" = "ACP 932" ] ;;
+    cab32_e2e_*)
+      bash tests/cab32/e2e.sh "${name#cab32_e2e_}" "$wine_run" "$bin/cab32_driver.exe" bin/cab32.dll "$work/$name" ;;
+    cab32_writer_roundtrip_*)
+      bash tests/cab32_writer/roundtrip.sh "$wine_run" "$bin/cabwrite.exe" "$bin/cabfdi.exe" "$work/$name" \
+        "${name#cab32_writer_roundtrip_}" ;;
+    help_file_format) help/hlp_tests bin/Tarvik.hlp help/tarvik_help.txt ;;
+    package_compress) package_compress ;;
+    package_extract) package_extract ;;
+    *) (cd "$bin" && wine "$name.exe") ;;
+  esac
+}
+
+export -f run_test package_compress package_extract
+export work bin wine_run program data
+while read -r name; do
+  [ -n "$name" ] || continue
+  start=$(date +%s%N)
+  if timeout 900 bash -c 'run_test "$1"' run_test "$name" > "$logs/$name.log" 2>&1; then
+    status=Passed
+  else
+    status=Failed
+  fi
+  end=$(date +%s%N)
+  seconds=$(awk -v ns=$((end - start)) 'BEGIN { printf "%.2f", ns / 1e9 }')
+  echo "RESULT $name $status $seconds" | tee -a "$results"
+  # Nothing else is worth running in a guest whose Wine is not Japanese.
+  [ "$name:$status" != guest_code_page:Failed ] || break
+done < plan.txt
+wineserver -k > /dev/null 2>&1
