@@ -23,12 +23,13 @@ tarvik_guest_boot() {
   local image=$1 share=$2 seconds=$3
   shift 3
   # -cpu max without SMAP: with it QEMU 7.2's emulation faults the guest
-  # kernel on every Wine process.
+  # kernel on every Wine process. panic=-1 with -no-reboot: a guest whose
+  # init dies ends QEMU instead of waiting for the time limit.
   timeout --kill-after=20 "$seconds" qemu-system-x86_64 \
     -accel tcg,thread=multi -cpu max,-smap -smp 2 -m 3072 \
     -nodefaults -no-user-config -display none -no-reboot -monitor none -serial stdio \
     -kernel "$image/vmlinuz" -initrd "$image/initrd.img" \
-    -append "root=/dev/vda rw console=ttyS0 quiet loglevel=3 init=/sbin/tarvik-init" \
+    -append "root=/dev/vda rw console=ttyS0 quiet loglevel=3 panic=-1 init=/sbin/tarvik-init" \
     -drive "file=$image/guest.img,format=raw,if=virtio" \
     -virtfs "local,path=$share,mount_tag=work,security_model=none" \
     "$@" < /dev/null > "$share/console.log" 2>&1
@@ -43,4 +44,14 @@ tarvik_guest_image() {
   [ "$(id -u)" = 0 ] || run_as=(sudo)
   "${run_as[@]}" env TARVIK_GUEST_CACHE="$TARVIK_GUEST_CACHE" \
     bash "$TARVIK_ROOT/scripts/guest/build-image.sh" "$TARVIK_GUEST_IMAGE"
+}
+
+# Starts building the image in the background when this machine has none,
+# so that a first run downloads and installs it while the trees build; the
+# i686 stage's tarvik_guest_image then waits for it (the build holds a lock).
+tarvik_guest_image_early() {
+  [ -f "$TARVIK_GUEST_CACHE/$(tarvik_guest_recipe_hash)/ready" ] && return 0
+  mkdir -p "$BUILD_DIR"
+  echo "tarvik: building the 32-bit test machine in the background (log: $BUILD_DIR/guest-build.log)"
+  (tarvik_guest_image > "$BUILD_DIR/guest-build.log" 2>&1 &)
 }

@@ -10,7 +10,8 @@
 # Everything is copied to WORK first: a DLL loaded from the host's shared
 # folder can fail to load (error 998). For each test one line goes to RESULTS:
 #   RESULT NAME Passed|Failed SECONDS
-# and its output to RESULTS's folder, logs/NAME.log.
+# and its output to RESULTS's folder, logs/NAME.log. plan.txt names a lane
+# after each test (0, 1 or 2): lane 0 runs first, then 1 and 2 side by side.
 set -u
 payload=$1 results=$2 work=$3
 logs=$(dirname "$results")/logs
@@ -40,13 +41,19 @@ program_folder='C:\Program Files\ツール\Tarvik32'
 program="$program_folder\\Tarvik32.exe"
 data=$WINEPREFIX/drive_c/data
 
+# probe MODE ARGUMENTS...: the package probe on the installed program; its
+# report (CP932) is logged as UTF-8.
+probe() {
+  (set -o pipefail; cd "$bin" && wine package_probe.exe "$program" "$@" | iconv -f CP932 -t UTF-8)
+}
+
 package_compress() {
   local install="$WINEPREFIX/drive_c/Program Files/ツール"
   mkdir -p "$install" "$data"
   unzip -q Tarvik32.zip -d "$install" || return 1
   seq 1 20000 | sed 's/$/ line of the report/' > "$data/report.txt"
   head -c 200000 /dev/urandom > "$data/image.bin"
-  (cd "$bin" && wine package_probe.exe "$program" compress 'C:\data\report.txt' 'C:\data\image.bin') || return 1
+  probe compress 'C:\data\report.txt' 'C:\data\image.bin' || return 1
   echo "cabextract -t:" && cabextract -t "$data/report.cab" || return 1
   rm -rf extracted && cabextract -q -d extracted "$data/report.cab" &&
     cmp extracted/data/report.txt "$data/report.txt" && cmp extracted/data/image.bin "$data/image.bin" &&
@@ -54,7 +61,8 @@ package_compress() {
 }
 
 package_extract() {
-  (cd "$bin" && wine package_probe.exe "$program" extract 'C:\data\report.cab' 'data\report.txt' 'data\image.bin')
+  [ -f "$data/report.cab" ] || { echo "no cabinet: the Compress job of package_compress made none"; return 1; }
+  probe extract 'C:\data\report.cab' 'data\report.txt' 'data\image.bin'
 }
 
 # run_test NAME: runs one test of the plan.
@@ -74,20 +82,32 @@ run_test() {
   esac
 }
 
-export -f run_test package_compress package_extract
+# run_lane LANE: runs the plan's tests of one lane, one after the other.
+run_lane() {
+  local lane=$1 name start end status seconds
+  awk -v lane="$lane" '$2 == lane { print $1 }' plan.txt | while read -r name; do
+    start=$(date +%s%N)
+    if timeout 900 bash -c 'run_test "$1"' run_test "$name" > "$logs/$name.log" 2>&1; then
+      status=Passed
+    else
+      status=Failed
+    fi
+    end=$(date +%s%N)
+    seconds=$(awk -v ns=$((end - start)) 'BEGIN { printf "%.2f", ns / 1e9 }')
+    echo "RESULT $name $status $seconds" | tee -a "$results.$lane"
+  done
+}
+
+export -f run_test probe package_compress package_extract
 export work bin wine_run program data
-while read -r name; do
-  [ -n "$name" ] || continue
-  start=$(date +%s%N)
-  if timeout 900 bash -c 'run_test "$1"' run_test "$name" > "$logs/$name.log" 2>&1; then
-    status=Passed
-  else
-    status=Failed
-  fi
-  end=$(date +%s%N)
-  seconds=$(awk -v ns=$((end - start)) 'BEGIN { printf "%.2f", ns / 1e9 }')
-  echo "RESULT $name $status $seconds" | tee -a "$results"
-  # Nothing else is worth running in a guest whose Wine is not Japanese.
-  [ "$name:$status" != guest_code_page:Failed ] || break
-done < plan.txt
+# Lane 0 checks the machine; nothing else is worth running in a guest whose
+# Wine is not Japanese. Lanes 1 and 2 run side by side: the plan keeps the
+# tests that share the registry or the response file in one lane.
+run_lane 0
+if ! grep -q ' Failed ' "$results.0" 2>/dev/null; then
+  run_lane 1 &
+  run_lane 2
+  wait
+fi
+cat "$results".[0-9] > "$results" 2>/dev/null
 wineserver -k > /dev/null 2>&1

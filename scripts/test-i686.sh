@@ -16,16 +16,26 @@ share=$stage/share
 payload=$share/payload
 start=$SECONDS
 
-# What runs: every GoogleTest program, the library's end-to-end suites, the
-# writer's round trips, the help file's format, and the package last. The
-# help viewer tests are left out: they wait on the viewer's windows with
-# timings that emulation does not keep.
+# What runs, one "NAME LANE" a line: every GoogleTest program, the library's
+# end-to-end suites, the writer's round trips, the help file's format, and
+# the package last. Lanes 1 and 2 run side by side; the tests that use the
+# registry or a response file keep to lane 1. The help viewer tests are left
+# out: they wait on the viewer's windows with timings that emulation does
+# not keep.
 write_plan() {
-  tarvik_runs_32bit || echo guest_code_page
-  sed 's/\.exe$//' "$BUILD_DIR/gtest-programs.txt"
-  printf 'cab32_e2e_%s\n' roundtrip refusals volumes selfextract busy
-  printf 'cab32_writer_roundtrip_%s\n' methods volumes fuzz refusals
-  printf '%s\n' help_file_format package_compress package_extract
+  local shared=" settings_tests main_window_tests cab32_e2e_roundtrip package_compress package_extract " name
+  {
+    tarvik_runs_32bit || echo guest_code_page
+    sed 's/\.exe$//' "$BUILD_DIR/gtest-programs.txt"
+    printf 'cab32_e2e_%s\n' roundtrip refusals volumes selfextract busy
+    printf 'cab32_writer_roundtrip_%s\n' methods volumes fuzz refusals
+    printf '%s\n' help_file_format package_compress package_extract
+  } | while read -r name; do
+    case $name in
+      guest_code_page) echo "$name 0" ;;
+      *) if [[ $shared == *" $name "* ]]; then echo "$name 1"; else echo "$name 2"; fi ;;
+    esac
+  done
 }
 
 # The binaries, the test scripts and the package, laid out as in the build tree.
@@ -45,7 +55,7 @@ assemble_payload() {
 }
 
 run_in_guest() {
-  tarvik_guest_image
+  tarvik_guest_image || { cat "$BUILD_DIR/guest-build.log" 2>/dev/null; return 1; }
   echo "i686: guest image ready after $((SECONDS - start)) s; running $(grep -c . "$payload/plan.txt") tests in the guest"
   cp "$TARVIK_ROOT/scripts/guest/test-job.sh" "$share/job.sh"
   tarvik_guest_boot "$TARVIK_GUEST_IMAGE" "$share" "${TARVIK_GUEST_SECONDS:-2700}" -snapshot ||

@@ -6,6 +6,9 @@
 source /opt/tarvik/wine-env.sh
 wineboot -i > /dev/null 2>&1
 wineserver -w
+# Windows not handed to a window manager: there is none, and Wine would
+# wait two seconds for it whenever a window is hidden or destroyed.
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f > /dev/null 2>&1
 # No crash dialog waiting for a click in a test run.
 wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f > /dev/null 2>&1
 # The windows ask for "ＭＳ Ｐゴシック" / "ＭＳ ゴシック": the IPA fonts stand in.

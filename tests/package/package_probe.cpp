@@ -165,9 +165,11 @@ int Compress(const std::string& program, const std::vector<std::string>& files) 
         Expect(false, "no warning box; it says: " + MessageBoxText(warning));
         PostMessageA(warning, WM_COMMAND, IDOK, 0);
     }
-    if (resultWindow) PostMessageA(resultWindow, WM_CLOSE, 0, 0);
-    ok &= Expect(WaitUntil(kCloseSeconds, [&] { return !started.ShownWindow("TfrmOutbuffer"); }),
-                 "the result window closes");
+    if (resultWindow) {
+        PostMessageA(resultWindow, WM_CLOSE, 0, 0);
+        ok &= Expect(WaitUntil(kCloseSeconds, [&] { return !started.ShownWindow("TfrmOutbuffer"); }),
+                     "the result window closes");
+    }
     return CloseProgram(started, program) && ok ? 0 : 1;
 }
 
