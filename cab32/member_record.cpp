@@ -19,21 +19,6 @@ void Put32(unsigned char* p, std::uint32_t value) {
     Put16(p + 2, value >> 16);
 }
 
-// The member's share of its folder's stored bytes, in proportion to its size.
-std::uint32_t CompressedShare(const CabDirectory& directory, const CabMember& member) {
-    if (member.folderIndex >= directory.folders.size()) return 0;
-    std::uint64_t folderPlain = 0;
-    for (const CabMember& other : directory.members) {
-        if (other.folderIndex == member.folderIndex) folderPlain += other.size;
-    }
-    const CabFolder& folder = directory.folders[member.folderIndex];
-    const std::size_t next = member.folderIndex + 1u;
-    const std::uint64_t end = next < directory.folders.size() ? directory.folders[next].dataOffset
-                                                              : std::uint64_t{directory.cabinetSize};
-    const std::uint64_t stored = end > folder.dataOffset ? end - folder.dataOffset : 0;
-    return folderPlain == 0 ? 0 : static_cast<std::uint32_t>(stored * member.size / folderPlain);
-}
-
 }  // namespace
 
 const char* CompressionName(std::uint16_t compression, char (&buffer)[16]) {
@@ -46,14 +31,33 @@ const char* CompressionName(std::uint16_t compression, char (&buffer)[16]) {
     }
 }
 
-void FillMemberRecord(const CabDirectory& directory, std::size_t index, void* record) {
+MemberRecords::MemberRecords(const CabDirectory& directory)
+    : directory_(directory), folderPlainBytes_(directory.folders.size(), 0) {
+    for (const CabMember& member : directory.members) {
+        if (member.folderIndex < folderPlainBytes_.size()) folderPlainBytes_[member.folderIndex] += member.size;
+    }
+}
+
+// The member's share of its folder's stored bytes, in proportion to its size.
+std::uint32_t MemberRecords::CompressedShare(const CabMember& member) const {
+    if (member.folderIndex >= directory_.folders.size()) return 0;
+    const std::uint64_t folderPlain = folderPlainBytes_[member.folderIndex];
+    const CabFolder& folder = directory_.folders[member.folderIndex];
+    const std::size_t next = member.folderIndex + 1u;
+    const std::uint64_t end = next < directory_.folders.size() ? directory_.folders[next].dataOffset
+                                                               : std::uint64_t{directory_.cabinetSize};
+    const std::uint64_t stored = end > folder.dataOffset ? end - folder.dataOffset : 0;
+    return folderPlain == 0 ? 0 : static_cast<std::uint32_t>(stored * member.size / folderPlain);
+}
+
+void MemberRecords::Fill(std::size_t index, void* record) const {
     auto* bytes = static_cast<unsigned char*>(record);
     std::memset(bytes, 0, kRecordSize);
-    const CabMember& member = directory.members[index];
+    const CabMember& member = directory_.members[index];
     const std::uint16_t compression =
-        member.folderIndex < directory.folders.size() ? directory.folders[member.folderIndex].compression : 0;
+        member.folderIndex < directory_.folders.size() ? directory_.folders[member.folderIndex].compression : 0;
     Put32(bytes + 0, member.size);
-    Put32(bytes + 4, CompressedShare(directory, member));
+    Put32(bytes + 4, CompressedShare(member));
     Put16(bytes + 8, member.date);
     Put16(bytes + 10, member.time);
     Put16(bytes + 12, member.attributes);

@@ -20,6 +20,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "cab_format.h"
 
@@ -34,7 +35,20 @@ inline constexpr int kRecordMethodSize = 16;
 // The compression as short text: "MSZIP", "LZX:21", "Quantum", "無圧縮".
 const char* CompressionName(std::uint16_t compression, char (&buffer)[16]);
 
-// Fills `record` (560 bytes) for member `index` of `directory`.
-void FillMemberRecord(const CabDirectory& directory, std::size_t index, void* record);
+// Fills the records of one cabinet's members. What a record needs from the
+// whole cabinet (each folder's plain size) is worked out once, so filling a
+// record costs the same for the first member as for the 65,535th.
+class MemberRecords {
+public:
+    explicit MemberRecords(const CabDirectory& directory);
+    // Fills `record` (560 bytes) for member `index`.
+    void Fill(std::size_t index, void* record) const;
+
+private:
+    std::uint32_t CompressedShare(const CabMember& member) const;
+
+    const CabDirectory& directory_;
+    std::vector<std::uint64_t> folderPlainBytes_;
+};
 
 }  // namespace cab32

@@ -7,6 +7,7 @@
 
 #include "cab32_api.h"
 #include "dll_module.h"
+#include "list_box_items.h"
 
 namespace tarvik {
 
@@ -96,14 +97,15 @@ void ListArchiveMembers(HWND owner, const char* archivePath, HWND targetListBox)
 
     const char* path = record.data() + cab32::kMemberPathOffset;
     const std::size_t pathRoom = record.size() - cab32::kMemberPathOffset;
+    std::vector<std::string> members;
     for (int found = findFirst(archive, "*.*", record.data()); found != -1;
          found = findNext(archive, record.data())) {
         // The path is read only within the record, whatever the library wrote.
-        const std::string member(path, BoundedLength(path, pathRoom));
-        SendMessageA(targetListBox, LB_INSERTSTRING, static_cast<WPARAM>(-1),
-                     reinterpret_cast<LPARAM>(member.c_str()));
+        members.emplace_back(path, BoundedLength(path, pathRoom));
     }
     close(archive);
+    // All at once: a cabinet may hold 65,535 members.
+    AppendListBoxItems(targetListBox, members);
 }
 
 }  // namespace tarvik

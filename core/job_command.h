@@ -61,6 +61,7 @@ struct JobRequest {
     std::vector<CheckedEntry> members;
     bool archiveExists = false;
     std::string programFolder;      // ExeFolder(): holds the response file
+    std::string programFolderShort; // its short (8.3) form; empty when it has none
 };
 
 // The response file "Files.txt" in the program's folder, as named by the
@@ -69,6 +70,15 @@ std::string ResponseFilePath(std::string_view programFolder);
 
 // The command string of the job, or empty text when the request names no job.
 std::string BuildJobCommand(const JobRequest& request);
+
+// The response-file path as a command names it after "@": unchanged without
+// a blank; with one, the same path in the short form of the program's folder
+// when that form has no blank, otherwise in double quotes.
+std::string ResponseFileArgument(const std::string& path, const std::string& shortFormPath);
+
+// The short (8.3) form of an existing path, as the file system gives it;
+// empty when it gives none.
+std::string ShortPathName(const std::string& path);
 
 // The texts of the checked entries, in list order: the member list of a
 // selective extraction.

@@ -5,46 +5,16 @@
 
 #include <exception>
 
+#include "application_window.h"
 #include "error_box.h"
 #include "main_window.h"
 #include "modal_loop.h"
 #include "outbuffer.h"
 #include "real_steps.h"
-#include "resource_ids.h"
 #include "frm_directory.h"
 #include "input_prompt.h"
 
 namespace {
-
-constexpr char kApplicationClass[] = "TApplication";
-
-// The application window passes the focus on to the window it owns.
-LRESULT CALLBACK ApplicationWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_ACTIVATE && LOWORD(wParam) != WA_INACTIVE) {
-        if (HWND owned = GetWindow(window, GW_ENABLEDPOPUP)) SetFocus(owned);
-        return 0;
-    }
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
-// The zero-sized owner of every window of the program: its title
-// "Tarvik32" is what the task bar shows, while the main window's caption
-// carries the version. Minimising it hides the windows it owns.
-HWND CreateApplicationWindow(HINSTANCE instance) {
-    WNDCLASSEXA windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = ApplicationWindowProc;
-    windowClass.hInstance = instance;
-    windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_TARVIK32));
-    windowClass.lpszClassName = kApplicationClass;
-    RegisterClassExA(&windowClass);
-    const HWND window = CreateWindowExA(0, kApplicationClass, "Tarvik32",
-                                        WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
-                                        GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0,
-                                        nullptr, nullptr, instance, nullptr);
-    ShowWindow(window, SW_SHOWNORMAL);
-    return window;
-}
 
 void RunMessageLoop(tarvik::TfrmCabMain& mainWindow) {
     MSG message;
@@ -65,7 +35,7 @@ int Run(HINSTANCE instance) {
     // DLL search so no "cab32.dll" planted there is ever loaded.
     SetDllDirectoryA("");
 
-    const HWND application = CreateApplicationWindow(instance);
+    tarvik::ApplicationWindow application(instance);
     tarvik::TfrmOutbuffer outbuffer(instance);
     tarvik::InputPrompt prompt(instance);
     tarvik::TfrmDirectory chooser(instance, prompt);
@@ -76,7 +46,8 @@ int Run(HINSTANCE instance) {
     options.outbuffer = &outbuffer;
     options.commandLine = GetCommandLineA();
     tarvik::TfrmCabMain mainWindow(options);
-    if (!mainWindow.Create(application)) return 0;
+    if (!mainWindow.Create(application.hwnd())) return 0;
+    application.SetMainWindow(mainWindow.hwnd());
     if (!chooser.Create(mainWindow.hwnd()) || !outbuffer.Create(mainWindow.hwnd())) return 0;
     mainWindow.Show();
     RunMessageLoop(mainWindow);

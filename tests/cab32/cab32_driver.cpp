@@ -27,6 +27,7 @@
 
 #include "cab32_api.h"
 #include "dll_module.h"
+#include "stored_cabinet.h"
 
 namespace api = tarvik::cab32;
 
@@ -64,47 +65,12 @@ int Members(const tarvik::DllModule& dll, const char* path, const char* wildcard
     return 0;
 }
 
-void Put16(std::string& s, unsigned v) {
-    s += static_cast<char>(v & 0xFF);
-    s += static_cast<char>((v >> 8) & 0xFF);
-}
-
-void Put32(std::string& s, unsigned v) {
-    Put16(s, v & 0xFFFF);
-    Put16(s, v >> 16);
-}
-
 int Craft(const char* path, char** names, int count) {
-    std::string files;
-    std::string data;
-    for (int i = 0; i < count; ++i) {
-        Put32(files, static_cast<unsigned>(std::strlen(names[i])));
-        Put32(files, static_cast<unsigned>(data.size()));
-        Put16(files, 0);
-        Put16(files, 0x5988);  // 2024-12-08
-        Put16(files, 0);
-        Put16(files, 0x20);
-        files += names[i];
-        files += '\0';
-        data += names[i];
-    }
-    const unsigned dataOffset = 44 + static_cast<unsigned>(files.size());
-    std::string cab = "MSCF";
-    for (unsigned v : {0u, dataOffset + 8 + static_cast<unsigned>(data.size()), 0u, 44u, 0u}) Put32(cab, v);
-    cab += "\x03\x01";
-    for (unsigned v : {1u, static_cast<unsigned>(count), 0u, 1u, 0u}) Put16(cab, v);
-    Put32(cab, dataOffset);
-    Put16(cab, 1);
-    Put16(cab, 0);
-    cab += files;
-    Put32(cab, 0);  // no checksum
-    Put16(cab, static_cast<unsigned>(data.size()));
-    Put16(cab, static_cast<unsigned>(data.size()));
-    cab += data;
-    FILE* out = std::fopen(path, "wb");
-    if (!out) return 1;
-    const bool ok = std::fwrite(cab.data(), 1, cab.size(), out) == cab.size();
-    return std::fclose(out) == 0 && ok ? 0 : 1;
+    std::vector<testing_support::StoredMember> members;
+    for (int i = 0; i < count; ++i) members.push_back({names[i], names[i]});
+    testing_support::StoredCabinetOptions options;
+    options.checksums = false;
+    return testing_support::WriteBytes(path, testing_support::BuildStoredCabinet(members, options)) ? 0 : 1;
 }
 
 // While `command` runs on another thread, CabGetRunning answers true and a

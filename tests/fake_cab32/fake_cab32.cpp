@@ -63,6 +63,7 @@ int WINAPI Cab(HWND owner, LPCSTR commandLine, LPSTR output, DWORD outputSize) {
     s.lastCabOwner = static_cast<std::uint64_t>(reinterpret_cast<UINT_PTR>(owner));
     s.lastBufferSize = outputSize;
     s.ownerDuringCab = static_cast<std::uint64_t>(reinterpret_cast<UINT_PTR>(g_owner));
+    s.ownerEnabledDuringCab = IsWindowEnabled(owner);
     if (output && outputSize > 0) {
         if (s.outputWithoutNul) {
             std::memset(output, 'Z', outputSize);

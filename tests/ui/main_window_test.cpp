@@ -92,6 +92,15 @@ TEST(MainWindowStartUp, RestoresCompressionAndCheckBoxesFromTheRegistry) {
     EXPECT_EQ(SendMessageA(f.window->CheckBox2, BM_GETCHECK, 0, 0), BST_CHECKED);
 }
 
+TEST(MainWindowStartUp, ALevelWithoutItemSelectsNothingButShowsItsSwitch) {
+    MainWindowFixture f;
+    WriteDword("Software\\ArchiverDll\\Cab32", "CompressionMode", 1);
+    WriteDword("Software\\ArchiverDll\\Cab32", "LzxCompressLevel", 22);
+    f.Start();
+    EXPECT_EQ(SendMessageA(f.window->cobType, CB_GETCURSEL, 0, 0), CB_ERR);
+    EXPECT_EQ(TextOf(f.window->edtType), "-ml22");
+}
+
 TEST(MainWindowStartUp, LibraryKeyWithoutValuesStillRestoresCheckBoxes) {
     MainWindowFixture f;
     CreateKey("Software\\ArchiverDll\\Cab32");  // the library's key, without values
@@ -156,6 +165,16 @@ TEST(OperationSelection, CompressDropsAnExistingArchivePathAndItsMembers) {
     EXPECT_TRUE(ListItems(f.window->ListBox1).empty());
 }
 
+TEST(OperationSelection, AnyOperationWithAnEmptyArchiveFieldEmptiesTheList) {
+    MainWindowFixture f;
+    f.Start();
+    for (const ExpectedState& operation : kOperationStates) {
+        f.window->SetFileList({"C:\\a.txt", "C:\\b.txt"});
+        f.SelectOperation(operation.item);
+        EXPECT_TRUE(ListItems(f.window->ListBox1).empty()) << operation.operationSwitch;
+    }
+}
+
 TEST(OperationSelection, CompressionTypeSetsItsSwitch) {
     MainWindowFixture f;
     f.Start();
@@ -197,12 +216,69 @@ TEST(MainWindowClosing, SavesCheckBoxesAndRemovesTheResponseFile) {
     EXPECT_EQ(GetFileAttributesA(ResponseFile().c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
+TEST(MainWindowClosing, EveryCloseOfTheApplicationWindowIsTheMainWindowsClose) {
+    const std::pair<UINT, WPARAM> closes[] = {{WM_CLOSE, 0}, {WM_SYSCOMMAND, SC_CLOSE}};
+    for (const auto& [message, wParam] : closes) {
+        SCOPED_TRACE(message);
+        MainWindowFixture f;
+        f.Start();
+        std::ofstream(ResponseFile()) << "a\r\n";
+        f.SetCheck(f.window->CheckBox1, true);
+        const HWND window = f.window->hwnd();
+        f.fake->script().running = 1;
+        SendMessageA(f.application->hwnd(), message, wParam, 0);
+        EXPECT_TRUE(IsWindow(window));
+        EXPECT_EQ(ReadDword("Software\\Tarvik32", "CommpressDir"), 0xDEADu);
+        EXPECT_NE(GetFileAttributesA(ResponseFile().c_str()), INVALID_FILE_ATTRIBUTES);
+
+        f.fake->script().running = 0;
+        SendMessageA(f.application->hwnd(), message, wParam, 0);
+        EXPECT_FALSE(IsWindow(window));
+        EXPECT_EQ(ReadDword("Software\\Tarvik32", "CommpressDir"), 1u);
+        EXPECT_EQ(GetFileAttributesA(ResponseFile().c_str()), INVALID_FILE_ATTRIBUTES);
+    }
+}
+
+TEST(MainWindowClosing, ASettingsWriteThatFailsKeepsTheWindowOpen) {
+    MainWindowFixture f;
+    f.Start();
+    std::ofstream(ResponseFile()) << "a\r\n";
+    MakeKeyReadOnly("Software\\Tarvik32");
+    SendMessageA(f.window->hwnd(), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(IsWindow(f.window->hwnd()));
+    EXPECT_NE(GetFileAttributesA(ResponseFile().c_str()), INVALID_FILE_ATTRIBUTES);
+    ASSERT_EQ(f.steps.messages.size(), 1u);
+    EXPECT_EQ(f.steps.messages[0].text, "'CommpressDir' の設定に失敗しました.");
+    EXPECT_EQ(f.steps.messages[0].caption, "Tarvik32");
+    EXPECT_TRUE(f.steps.messages[0].type & MB_ICONERROR);
+}
+
+TEST(MainWindowClosing, LogOffSavesWhenAgreedAndRemovesTheResponseFileWhenItHappens) {
+    MainWindowFixture f;
+    f.Start();
+    std::ofstream(ResponseFile()) << "a\r\n";
+    f.SetCheck(f.window->CheckBox1, true);
+    EXPECT_EQ(SendMessageA(f.window->hwnd(), WM_QUERYENDSESSION, 0, 0), TRUE);
+    EXPECT_EQ(ReadDword("Software\\Tarvik32", "CommpressDir"), 1u);
+    SendMessageA(f.window->hwnd(), WM_ENDSESSION, FALSE, 0);  // the log-off was called off
+    EXPECT_NE(GetFileAttributesA(ResponseFile().c_str()), INVALID_FILE_ATTRIBUTES);
+    SendMessageA(f.window->hwnd(), WM_ENDSESSION, TRUE, 0);
+    EXPECT_EQ(GetFileAttributesA(ResponseFile().c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
 TEST(HelpAndAbout, VersionBoxText) {
     MainWindowFixture f;
     f.Start();
     SendMessageA(f.window->hwnd(), WM_COMMAND, MAKEWPARAM(2005, 0), 0);
     ASSERT_EQ(f.steps.messages.size(), 1u);
-    EXPECT_EQ(f.steps.messages[0].text, "Tarvik32 Ver " TARVIK_VERSION_TEXT " \n作者　Tarvik32 開発チーム");
+    // Line one: the version and a blank. Line two: an ASCII blank, "作者", a
+    // full-width blank, then the author.
+    const std::string firstLine = "Tarvik32 Ver " TARVIK_VERSION_TEXT " ";
+    const std::string secondLine = "\n \x8d\xec\x8e\xd2\x81\x40";
+    const std::string& text = f.steps.messages[0].text;
+    EXPECT_EQ(text.substr(0, firstLine.size()), firstLine);
+    EXPECT_EQ(text.substr(firstLine.size(), secondLine.size()), secondLine);
+    EXPECT_GT(text.size(), firstLine.size() + secondLine.size());
     EXPECT_EQ(f.steps.messages[0].caption, "Tarvik32");
     EXPECT_EQ(f.steps.messages[0].type, static_cast<UINT>(MB_OK));
 }

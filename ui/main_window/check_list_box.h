@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "job_command.h"
+#include "message_filter.h"
 
 namespace tarvik {
 
@@ -18,8 +19,8 @@ public:
     HWND Create(HWND parent, int id, int x, int y, int width, int height, HFONT font);
     HWND hwnd() const { return list_; }
 
-    void Clear();
-    void Add(const std::string& text);
+    // Replaces every entry with `texts`, all marks cleared.
+    void SetEntries(const std::vector<std::string>& texts);
     int Count() const;
     bool Checked(int index) const;
     void SetChecked(int index, bool checked);
@@ -30,8 +31,7 @@ public:
     void Draw(const DRAWITEMSTRUCT& item) const;
 
 private:
-    static LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                         UINT_PTR id, DWORD_PTR refData);
+    LRESULT Filter(HWND window, UINT message, WPARAM wParam, LPARAM lParam, const ControlProcedure& next);
     std::string Text(int index) const;
     HWND list_ = nullptr;
 };

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "archiver.h"
+#include "list_box_items.h"
 #include "list_files.h"
 #include "main_layout.h"
 #include "main_window.h"
@@ -87,34 +88,33 @@ bool TfrmCabMain::OperationIsCompress() const {
 }
 
 void TfrmCabMain::InstallDropFilter(HWND control) {
-    SetWindowSubclass(control, DropFilterProc, 1, reinterpret_cast<DWORD_PTR>(this));
+    InstallMessageFilter<TfrmCabMain, &TfrmCabMain::DropFilter>(control, this);
 }
 
-LRESULT CALLBACK TfrmCabMain::DropFilterProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                             UINT_PTR, DWORD_PTR refData) {
-    auto* self = reinterpret_cast<TfrmCabMain*>(refData);
-    if (message == WM_NCDESTROY) RemoveWindowSubclass(window, DropFilterProc, 1);
-    if (message != WM_DROPFILES) return DefSubclassProc(window, message, wParam, lParam);
+LRESULT TfrmCabMain::DropFilter(HWND control, UINT message, WPARAM wParam, LPARAM lParam,
+                                const ControlProcedure& next) {
+    if (message != WM_DROPFILES) return next(message, wParam, lParam);
     // Which control takes drops depends on the operation at this moment.
-    const bool compress = self->OperationIsCompress();
-    if (window == self->ListBox1 && compress) {
-        self->HandleListDrop(reinterpret_cast<HDROP>(wParam));
+    const bool compress = OperationIsCompress();
+    if (control == ListBox1 && compress) {
+        HandleListDrop(reinterpret_cast<HDROP>(wParam));
         return 0;
     }
-    if (window == self->edtCab && !compress) {
-        self->HandleArchiveFieldDrop(reinterpret_cast<HDROP>(wParam));
+    if (control == edtCab && !compress) {
+        HandleArchiveFieldDrop(reinterpret_cast<HDROP>(wParam));
         return 0;
     }
-    return DefSubclassProc(window, message, wParam, lParam);
+    return next(message, wParam, lParam);
 }
 
 void TfrmCabMain::HandleListDrop(HDROP drop) {
     const DropHandle files(drop);
+    std::vector<std::string> dropped;
     for (UINT i = 0; i < files.Count(); ++i) {
-        const std::string path = files.Path(i);
-        if (!PathExists(path)) continue;
-        SendMessageA(ListBox1, LB_INSERTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(path.c_str()));
+        std::string path = files.Path(i);
+        if (PathExists(path)) dropped.push_back(std::move(path));
     }
+    AppendListBoxItems(ListBox1, dropped);
     WriteResponseFile(ResponseFilePath(ExeFolder()), FileList());
 }
 
@@ -138,10 +138,9 @@ void TfrmCabMain::HandleArguments(const std::vector<std::string>& arguments) {
         if (!full || FileNamePart(*full).empty()) return;
         SendMessageA(ListBox1, LB_INSERTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(full->c_str()));
     } else {
-        for (const std::string& argument : arguments) {
-            const std::string entry = FullPath(argument).value_or(std::string());
-            SendMessageA(ListBox1, LB_INSERTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(entry.c_str()));
-        }
+        std::vector<std::string> entries;
+        for (const std::string& argument : arguments) entries.push_back(FullPath(argument).value_or(std::string()));
+        AppendListBoxItems(ListBox1, entries);
         if (SendMessageA(ListBox1, LB_GETCOUNT, 0, 0) < 2) return;
     }
     const std::vector<std::string> entries = FileList();

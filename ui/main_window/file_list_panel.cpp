@@ -3,6 +3,7 @@
 #include <commdlg.h>
 
 #include "archiver.h"
+#include "list_box_items.h"
 #include "list_files.h"
 #include "main_layout.h"
 #include "main_window.h"
@@ -23,16 +24,12 @@ void SetTextIfChanged(HWND edit, const std::string& text) {
 std::vector<std::string> TfrmCabMain::FileList() const {
     std::vector<std::string> entries;
     const auto count = SendMessageA(ListBox1, LB_GETCOUNT, 0, 0);
+    entries.reserve(static_cast<std::size_t>(count > 0 ? count : 0));
     for (int i = 0; i < count; ++i) entries.push_back(ListItemText(ListBox1, i));
     return entries;
 }
 
-void TfrmCabMain::SetFileList(const std::vector<std::string>& entries) {
-    SendMessageA(ListBox1, LB_RESETCONTENT, 0, 0);
-    for (const std::string& entry : entries) {
-        SendMessageA(ListBox1, LB_INSERTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(entry.c_str()));
-    }
-}
+void TfrmCabMain::SetFileList(const std::vector<std::string>& entries) { ReplaceListBoxItems(ListBox1, entries); }
 
 bool TfrmCabMain::FileListIsMultiSelect() const {
     return (GetWindowLongPtrA(ListBox1, GWL_STYLE) & LBS_EXTENDEDSEL) != 0;
@@ -102,7 +99,7 @@ void TfrmCabMain::cmdDelClick() {
 
 void TfrmCabMain::cmdClearClick() {
     DeleteResponseFile(ResponseFilePath(ExeFolder()));
-    SendMessageA(ListBox1, LB_RESETCONTENT, 0, 0);
+    SetFileList({});
 }
 
 void TfrmCabMain::cmdListSaveClick() {
@@ -147,13 +144,17 @@ void TfrmCabMain::Button1Click() {
 void TfrmCabMain::edtCabChange() {
     const std::string path = WindowText(edtCab);
     if (path.empty()) {
-        SendMessageA(ListBox1, LB_RESETCONTENT, 0, 0);
+        SetFileList({});
         return;
     }
     if (!ArchiverCheckArchive(path.c_str(), 2)) return;
-    SendMessageA(ListBox1, LB_RESETCONTENT, 0, 0);
+    SetFileList({});
+    // A cabinet's members are shown with multiple selection, an empty list
+    // with single selection. The list box is re-made for the switch while it
+    // is empty, so tens of thousands of members are never copied over.
+    RecreateListBox1(true);
     ListArchiveMembers(window_, path.c_str(), ListBox1);
-    RecreateListBox1(SendMessageA(ListBox1, LB_GETCOUNT, 0, 0) > 0);
+    if (SendMessageA(ListBox1, LB_GETCOUNT, 0, 0) == 0) RecreateListBox1(false);
 }
 
 void TfrmCabMain::cmdDirecClick() {

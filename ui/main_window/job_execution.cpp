@@ -54,6 +54,7 @@ JobRequest TfrmCabMain::ReadJobRequest(bool archiveExists) const {
     request.members = checkList_.Entries();
     request.archiveExists = archiveExists;
     request.programFolder = ExeFolder();
+    request.programFolderShort = ShortPathName(request.programFolder);
     return request;
 }
 

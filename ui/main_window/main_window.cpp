@@ -258,7 +258,7 @@ void TfrmCabMain::S1Click() { Help(HELP_FINDER, 0); }
 void TfrmCabMain::N1Click() { Help(HELP_CONTEXT, 4); }
 
 void TfrmCabMain::About1Click() {
-    options_.steps->ShowMessageBox(window_, "Tarvik32 Ver " TARVIK_VERSION_TEXT " \n作者　Tarvik32 開発チーム", "Tarvik32", MB_OK);
+    options_.steps->ShowMessageBox(window_, "Tarvik32 Ver " TARVIK_VERSION_TEXT " \n 作者　Tarvik32 開発チーム", "Tarvik32", MB_OK);
 }
 
 void TfrmCabMain::ShowError(const std::string& text) {
@@ -341,6 +341,11 @@ LRESULT TfrmCabMain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return DefWindowProcA(window_, message, wParam, lParam);
     case WM_QUERYENDSESSION:
         return FormCloseQuery() ? TRUE : FALSE;
+    case WM_ENDSESSION:
+        // The logon ends after the program agreed: the process may get no
+        // other chance to remove the response file.
+        if (wParam) FormClose();
+        return 0;
     case WM_DESTROY:
         PostQuitMessage(0);
         return 0;

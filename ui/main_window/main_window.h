@@ -15,6 +15,7 @@
 #include "gdi_object.h"
 #include "job_command.h"
 #include "main_window_steps.h"
+#include "message_filter.h"
 
 namespace tarvik {
 
@@ -96,8 +97,7 @@ private:
     friend LRESULT CALLBACK WindowProcedure(HWND, UINT, WPARAM, LPARAM);
     void Attach(HWND window) { window_ = window; }
     static LRESULT CALLBACK PanelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    static LRESULT CALLBACK DropFilterProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                           UINT_PTR id, DWORD_PTR refData);
+    LRESULT DropFilter(HWND control, UINT message, WPARAM wParam, LPARAM lParam, const ControlProcedure& next);
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void OnCommand(int id, int notification);
     void CreateControls();

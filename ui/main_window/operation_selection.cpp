@@ -84,8 +84,7 @@ void TfrmCabMain::CheckBox3Click() {
         return;
     }
     if (SendMessageA(CheckBox3, BM_GETCHECK, 0, 0) == BST_CHECKED) {
-        checkList_.Clear();
-        for (const std::string& entry : FileList()) checkList_.Add(entry);
+        checkList_.SetEntries(FileList());
         ShowWindow(ListBox1, SW_HIDE);
         ShowWindow(CheckListBox1, SW_SHOW);
     } else {
