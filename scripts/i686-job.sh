@@ -6,12 +6,12 @@
 #   i686-job.sh PAYLOAD RESULTS WORK
 #
 # PAYLOAD holds the build's bin/ and tests/ folders, the test scripts, the
-# release package and plan.txt (the names of the tests to run, one a line).
-# Everything is copied to WORK first: a DLL loaded from the host's shared
-# folder can fail to load (error 998). For each test one line goes to RESULTS:
+# release package and plan.txt (one "NAME LANE" a line; lane 0 runs first,
+# then lanes 1 and 2 side by side). Everything is copied to WORK first: a DLL
+# loaded from the host's shared folder can fail to load (error 998). For each
+# test one line goes to RESULTS.LANE:
 #   RESULT NAME Passed|Failed SECONDS
-# and its output to RESULTS's folder, logs/NAME.log. plan.txt names a lane
-# after each test (0, 1 or 2): lane 0 runs first, then 1 and 2 side by side.
+# and its output to RESULTS's folder, logs/NAME.log.
 set -u
 payload=$1 results=$2 work=$3
 logs=$(dirname "$results")/logs
