@@ -15,6 +15,9 @@ packages=(
   imagemagick
   cabextract gcab
   libz-mingw-w64-dev
+  zip unzip
+  # The emulated 32-bit test machine (scripts/guest.sh) and its image.
+  mmdebstrap qemu-system-x86 e2fsprogs
 )
 
 missing=()

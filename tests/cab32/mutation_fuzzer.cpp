@@ -27,6 +27,7 @@
 
 #include "cab32_api.h"
 #include "dll_module.h"
+#include "temp_folder.h"
 
 namespace api = tarvik::cab32;
 
@@ -197,37 +198,6 @@ bool WriteWhole(const std::string& path, const std::string& bytes) {
     return std::fclose(out) == 0 && ok;
 }
 
-// Every file under `folder`, relative to it.
-void ListFiles(const std::string& folder, const std::string& prefix, std::vector<std::string>& files) {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return;
-    do {
-        const std::string name = found.cFileName;
-        if (name == "." || name == "..") continue;
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ListFiles(folder + "\\" + name, prefix + name + "\\", files);
-        else files.push_back(prefix + name);
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-}
-
-void DeleteTree(const std::string& folder) {
-    std::vector<std::string> files;
-    ListFiles(folder, "", files);
-    for (const std::string& file : files) {
-        SetFileAttributesA((folder + "\\" + file).c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA((folder + "\\" + file).c_str());
-    }
-    // Folders, deepest first.
-    std::vector<std::string> folders;
-    for (const std::string& file : files) {
-        for (std::size_t at = file.find('\\'); at != std::string::npos; at = file.find('\\', at + 1)) folders.push_back(file.substr(0, at));
-    }
-    std::sort(folders.begin(), folders.end(), [](const std::string& a, const std::string& b) { return a.size() > b.size(); });
-    for (const std::string& sub : folders) RemoveDirectoryA((folder + "\\" + sub).c_str());
-    RemoveDirectoryA(folder.c_str());
-}
-
 // Ends the process when one library call takes longer than the limit.
 class Watchdog {
 public:
@@ -303,9 +273,7 @@ std::string RunCase(const Library& lib, Watchdog& watchdog, const std::string& f
                                       "-x -k -j " + cabinet + " " + out + "k\\"}) {
         call(command, [&] { lib.cab(nullptr, command.c_str(), output.data(), static_cast<DWORD>(output.size())); });
     }
-    std::vector<std::string> files;
-    ListFiles(folder, "", files);
-    for (const std::string& file : files) {
+    for (const std::string& file : testing_support::FilesUnder(folder)) {
         const std::string name = file.substr(file.rfind('\\') + 1);
         if (name.rfind("c32", 0) == 0 && name.size() > 4 && name.substr(name.size() - 4) == ".tmp") {
             return "temporary file left: " + file;
@@ -334,8 +302,7 @@ int main(int argc, char** argv) {
     const std::uint32_t seed = static_cast<std::uint32_t>(std::strtoul(argv[5], nullptr, 10));
     const long only = argc > 6 ? std::atol(argv[6]) : -1;
 
-    std::vector<std::string> sources;
-    ListFiles(corpus, "", sources);
+    std::vector<std::string> sources = testing_support::FilesUnder(corpus);
     std::erase_if(sources, [](const std::string& name) { return !IsCabinetName(name) || IsLaterVolume(name); });
     if (sources.empty()) return 2;
     CreateDirectoryA(work.c_str(), nullptr);
@@ -343,10 +310,8 @@ int main(int argc, char** argv) {
 
     // Nothing may appear in the work folder outside the case folder.
     const auto besideTheCase = [&] {
-        std::vector<std::string> files;
-        ListFiles(work, "", files);
+        std::vector<std::string> files = testing_support::FilesUnder(work);
         std::erase_if(files, [](const std::string& f) { return f.rfind("case\\", 0) == 0; });
-        std::sort(files.begin(), files.end());
         return files;
     };
     std::vector<std::string> workBefore = besideTheCase();
@@ -359,7 +324,7 @@ int main(int argc, char** argv) {
         const std::string original = ReadWhole(corpus + "\\" + source);
         const std::string mutated = Mutator(seed + static_cast<std::uint32_t>(i) * 7919u).Mutate(original, Locate(original));
         const std::string folder = work + "\\case";
-        DeleteTree(folder);
+        testing_support::DeleteTree(folder);
         CreateDirectoryA(folder.c_str(), nullptr);
         const std::string cabinet = folder + "\\" + source;
         WriteWhole(cabinet, mutated);
@@ -370,8 +335,7 @@ int main(int argc, char** argv) {
                 CopyFileA((corpus + "\\" + volume).c_str(), (folder + "\\" + volume).c_str(), FALSE);
             }
         }
-        std::vector<std::string> inputs;
-        ListFiles(folder, "", inputs);
+        const std::vector<std::string> inputs = testing_support::FilesUnder(folder);
         std::printf("case %ld (seed %lu, %s)\n", i, static_cast<unsigned long>(seed), source.c_str());
         std::fflush(stdout);
         std::string problem = RunCase(lib, watchdog, folder, cabinet, inputs);
@@ -383,7 +347,7 @@ int main(int argc, char** argv) {
             workBefore = besideTheCase();
         }
     }
-    DeleteTree(work + "\\case");
+    testing_support::DeleteTree(work + "\\case");
     std::printf("%ld cases, %d failed\n", only >= 0 ? 1L : cases, failures);
     return failures == 0 ? 0 : 1;
 }

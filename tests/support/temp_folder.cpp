@@ -13,8 +13,8 @@ namespace testing_support {
 
 namespace {
 
-// Deletes a folder and everything in it, without following anything but the
-// folder's own entries.
+}  // namespace
+
 void DeleteTree(const std::string& folder) {
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
@@ -34,6 +34,8 @@ void DeleteTree(const std::string& folder) {
     }
     RemoveDirectoryA(folder.c_str());
 }
+
+namespace {
 
 std::string TempBase() {
     char base[MAX_PATH] = {};
@@ -84,12 +86,14 @@ std::string TempFolder::File(const std::string& name, const std::string& content
     return path;
 }
 
-std::vector<std::string> TempFolder::Files() const {
+std::vector<std::string> FilesUnder(const std::string& folder) {
     std::vector<std::string> files;
-    CollectFiles(path_, "", files);
+    CollectFiles(folder, "", files);
     std::sort(files.begin(), files.end());
     return files;
 }
+
+std::vector<std::string> TempFolder::Files() const { return FilesUnder(path_); }
 
 std::string ReadFile(const std::string& path) {
     std::ifstream file(path, std::ios::binary);

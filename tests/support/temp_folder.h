@@ -26,6 +26,12 @@ private:
     std::string path_;
 };
 
+// Every file under `folder`, as paths relative to it, sorted.
+std::vector<std::string> FilesUnder(const std::string& folder);
+
+// Deletes a folder and everything in it, following nothing but its own entries.
+void DeleteTree(const std::string& folder);
+
 // The whole content of a file; empty when it cannot be read.
 std::string ReadFile(const std::string& path);
 

@@ -30,9 +30,11 @@ TEST(BigLists, TwentyThousandMembersArriveWholeAndInOrderInBothLists) {
     f.SetArchivePath(cabinet);
     EXPECT_EQ(ListItems(f.window->ListBox1), names);
     EXPECT_EQ(SendMessageA(f.window->ListBox1, LB_GETTOPINDEX, 0, 0), 0);
+    EXPECT_TRUE(GetWindowLongPtrA(f.window->ListBox1, GWL_STYLE) & WS_VSCROLL) << "the scroll bar shows";
 
     f.SetCheck(f.window->CheckBox3, true);
     EXPECT_EQ(ListItems(f.window->CheckListBox1), names);
     EXPECT_EQ(SendMessageA(f.window->CheckListBox1, LB_GETTOPINDEX, 0, 0), 0);
+    EXPECT_TRUE(GetWindowLongPtrA(f.window->CheckListBox1, GWL_STYLE) & WS_VSCROLL) << "the scroll bar shows";
     ResetLibrarySearch();
 }

@@ -8,6 +8,7 @@
 
 #include "main_window.h"
 #include "operation_states.h"
+#include "tarvik_version.h"
 #include "window_test_support.h"
 
 using namespace testing_support;
@@ -273,12 +274,14 @@ TEST(HelpAndAbout, VersionBoxText) {
     f.Start();
     SendMessageA(f.window->hwnd(), WM_COMMAND, MAKEWPARAM(2005, 0), 0);
     ASSERT_EQ(f.steps.messages.size(), 1u);
-    // Line two: an ASCII blank, "作者", a full-width blank, then the author.
+    // Line one: the version and a blank. Line two: an ASCII blank, "作者", a
+    // full-width blank, then the author.
+    const std::string firstLine = "Tarvik32 Ver " TARVIK_VERSION_TEXT " ";
     const std::string secondLine = "\n \x8d\xec\x8e\xd2\x81\x40";
     const std::string& text = f.steps.messages[0].text;
-    EXPECT_EQ(text.substr(0, 22), "Tarvik32 Ver 0.3.4.14 ");
-    EXPECT_EQ(text.substr(22, secondLine.size()), secondLine);
-    EXPECT_GT(text.size(), 22 + secondLine.size());
+    EXPECT_EQ(text.substr(0, firstLine.size()), firstLine);
+    EXPECT_EQ(text.substr(firstLine.size(), secondLine.size()), secondLine);
+    EXPECT_GT(text.size(), firstLine.size() + secondLine.size());
     EXPECT_EQ(f.steps.messages[0].caption, "Tarvik32");
     EXPECT_EQ(f.steps.messages[0].type, static_cast<UINT>(MB_OK));
 }

@@ -43,7 +43,11 @@ void TfrmCabMain::RecreateListBox1(bool multiSelect) {
     if (FileListIsMultiSelect() == multiSelect) return;
     const std::vector<std::string> entries = FileList();
     const HWND old = ListBox1;
-    const DWORD style = (static_cast<DWORD>(GetWindowLongPtrA(old, GWL_STYLE)) & ~LBS_EXTENDEDSEL) |
+    // The style comes from the layout table, not from the old control: the
+    // window system clears WS_VSCROLL from a list's style while it has
+    // nothing to scroll, and a list made with that style never shows one.
+    const DWORD current = static_cast<DWORD>(GetWindowLongPtrA(old, GWL_STYLE));
+    const DWORD style = WS_CHILD | kListBox1Style | (current & (WS_VISIBLE | WS_DISABLED)) |
                         (multiSelect ? LBS_EXTENDEDSEL : 0);
     const DWORD exStyle = static_cast<DWORD>(GetWindowLongPtrA(old, GWL_EXSTYLE));
     RECT place{};

@@ -17,6 +17,7 @@
 #include "resource_ids.h"
 #include "settings.h"
 #include "sjis_path.h"
+#include "tarvik_version.h"
 #include "window_procedure.h"
 
 namespace tarvik {
@@ -267,7 +268,7 @@ void TfrmCabMain::S1Click() { Help(HELP_FINDER, 0); }
 void TfrmCabMain::N1Click() { Help(HELP_CONTEXT, kIntroductionTopic); }
 
 void TfrmCabMain::About1Click() {
-    options_.steps->ShowMessageBox(window_, "Tarvik32 Ver 0.3.4.14 \n 作者　Tarvik32 開発チーム", "Tarvik32", MB_OK);
+    options_.steps->ShowMessageBox(window_, "Tarvik32 Ver " TARVIK_VERSION_TEXT " \n 作者　Tarvik32 開発チーム", "Tarvik32", MB_OK);
 }
 
 void TfrmCabMain::ShowError(const std::string& text) { ShowStandardErrorBox(*options_.steps, window_, text); }
