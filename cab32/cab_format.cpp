@@ -1,5 +1,6 @@
 #include "cab_format.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace cab32 {
@@ -87,7 +88,7 @@ CabFault ParseHeaderAndFolders(ByteCursor& cursor, CabDirectory& dir, HeaderFiel
         const unsigned char* f = cursor.Take(8);
         if (!f || !cursor.Take(fields.folderReserve)) return CabFault::BadTables;
         CabFolder folder{U32(f), U16(f + 4), U16(f + 6)};
-        if ((folder.compression & 0x0F) > 3 || folder.dataOffset > dir.cabinetSize) return CabFault::BadTables;
+        if (folder.dataOffset > dir.cabinetSize) return CabFault::BadTables;
         dir.folders.push_back(folder);
     }
     return cursor.Position() <= fields.filesOffset ? CabFault::None : CabFault::BadTables;
@@ -98,6 +99,7 @@ bool FolderIndexValid(std::uint16_t index, std::size_t folderCount) {
 }
 
 CabFault ParseFiles(ByteCursor& cursor, CabDirectory& dir, std::uint16_t fileCount) {
+    dir.members.reserve(fileCount);
     for (std::uint16_t i = 0; i < fileCount; ++i) {
         const unsigned char* f = cursor.Take(16);
         if (!f) return CabFault::Truncated;
@@ -111,36 +113,93 @@ CabFault ParseFiles(ByteCursor& cursor, CabDirectory& dir, std::uint16_t fileCou
     return CabFault::None;
 }
 
-// Follows the data block headers of one folder; returns the bytes the
-// folder holds once decompressed, or -1 when a block runs past the end.
-std::int64_t WalkFolderBlocks(const CabSource& source, const CabDirectory& dir, const CabFolder& folder) {
+// Small reads through a 4 KB window: following the headers of many small
+// data blocks costs one read per window instead of one per header.
+class WindowedReader {
+public:
+    WindowedReader(const CabSource& source, std::int64_t limit) : source_(source), limit_(limit) {}
+
+    // `count` bytes at `offset` (at most the window), or null when they lie
+    // past the limit or cannot be read.
+    const unsigned char* At(std::int64_t offset, std::size_t count) {
+        if (offset < 0 || count > kWindow || offset + static_cast<std::int64_t>(count) > limit_) return nullptr;
+        if (offset < start_ || offset + static_cast<std::int64_t>(count) > start_ + static_cast<std::int64_t>(filled_)) {
+            filled_ = static_cast<std::size_t>(std::min<std::int64_t>(std::int64_t{kWindow}, limit_ - offset));
+            if (!source_.Read(offset, window_, static_cast<std::uint32_t>(filled_))) {
+                filled_ = 0;
+                return nullptr;
+            }
+            start_ = offset;
+        }
+        return window_ + (offset - start_);
+    }
+
+private:
+    static constexpr std::size_t kWindow = 4096;
+    const CabSource& source_;
+    std::int64_t limit_;
+    std::int64_t start_ = 0;
+    std::size_t filled_ = 0;
+    unsigned char window_[kWindow];
+};
+
+struct FolderData {
+    std::int64_t begin = 0;       // first data block header
+    std::int64_t end = 0;         // just after the last block
+    std::int64_t plainBytes = 0;  // the folder's size once decompressed
+};
+
+// Follows the data block headers of one folder; false when a block is too
+// large or runs past the end of the cabinet.
+bool WalkFolderBlocks(WindowedReader& reader, const CabDirectory& dir, const CabFolder& folder, FolderData& data) {
     std::int64_t offset = folder.dataOffset;
-    std::int64_t uncompressed = 0;
-    unsigned char header[8];
+    data.begin = offset;
     for (std::uint16_t block = 0; block < folder.dataBlocks; ++block) {
-        if (offset + 8 + dir.dataReserve > dir.cabinetSize || !source.Read(offset, header, 8)) return -1;
+        const unsigned char* header = reader.At(offset, 8);
+        if (!header) return false;
         const std::uint16_t stored = U16(header + 4);
         const std::uint16_t plain = U16(header + 6);
-        if (stored > kMaxBlockData || plain > 32768) return -1;
+        if (stored > kMaxBlockData || plain > 32768) return false;
         offset += 8 + dir.dataReserve + stored;
-        if (offset > dir.cabinetSize) return -1;
-        uncompressed += plain;
+        if (offset > dir.cabinetSize) return false;
+        data.plainBytes += plain;
     }
-    return uncompressed;
+    data.end = offset;
+    return true;
 }
 
-CabFault CheckDataBlocks(const CabSource& source, const CabDirectory& dir) {
-    std::vector<std::int64_t> folderSizes;
-    for (const CabFolder& folder : dir.folders) {
-        const std::int64_t size = WalkFolderBlocks(source, dir, folder);
-        if (size < 0) return CabFault::Truncated;
-        folderSizes.push_back(size);
+// Folders whose data share bytes (with each other or with the tables) could
+// make a reader go over the same bytes again and again.
+bool FolderDataApart(std::vector<FolderData> folders, std::int64_t tablesEnd) {
+    std::erase_if(folders, [](const FolderData& f) { return f.begin == f.end; });
+    std::sort(folders.begin(), folders.end(),
+              [](const FolderData& a, const FolderData& b) { return a.begin < b.begin; });
+    std::int64_t previousEnd = tablesEnd;
+    for (const FolderData& folder : folders) {
+        if (folder.begin < previousEnd) return false;
+        previousEnd = folder.end;
     }
+    return true;
+}
+
+CabFault CheckDataBlocks(const CabSource& source, const CabDirectory& dir, std::int64_t tablesEnd) {
+    // Each block header takes at least 8 bytes after the tables, so the file
+    // cannot hold more blocks than its size allows.
+    std::int64_t blocks = 0;
+    for (const CabFolder& folder : dir.folders) blocks += folder.dataBlocks;
+    if (blocks * (8 + dir.dataReserve) > std::int64_t{dir.cabinetSize} - tablesEnd) return CabFault::BadTables;
+
+    WindowedReader reader(source, dir.cabinetSize);
+    std::vector<FolderData> folders(dir.folders.size());
+    for (std::size_t i = 0; i < dir.folders.size(); ++i) {
+        if (!WalkFolderBlocks(reader, dir, dir.folders[i], folders[i])) return CabFault::Truncated;
+    }
+    if (!FolderDataApart(folders, tablesEnd)) return CabFault::BadTables;
     for (const CabMember& member : dir.members) {
         // A member of a folder that goes on in the next cabinet may end there.
         const bool lastFolderSpans = !dir.nextCabinet.empty() && member.folderIndex + 1u == dir.folders.size();
         if (member.folderIndex >= dir.folders.size() || lastFolderSpans) continue;
-        if (std::int64_t{member.folderOffset} + member.size > folderSizes[member.folderIndex]) {
+        if (std::int64_t{member.folderOffset} + member.size > folders[member.folderIndex].plainBytes) {
             return CabFault::BadTables;
         }
     }
@@ -174,7 +233,28 @@ CabFault ReadCabDirectory(const CabSource& source, CabDirectory& dir, bool walkD
     ByteCursor files(std::move(bytes));
     if (CabFault fault = ParseFiles(files, dir, fields.fileCount); fault != CabFault::None) return fault;
     if (!dir.members.empty() && dir.folders.empty()) return CabFault::BadTables;
-    return walkDataBlocks ? CheckDataBlocks(source, dir) : CabFault::None;
+    const std::int64_t tablesEnd = std::int64_t{filesOffset} + static_cast<std::int64_t>(files.Position());
+    if (walkDataBlocks) {
+        if (CabFault fault = CheckDataBlocks(source, dir, tablesEnd); fault != CabFault::None) return fault;
+    }
+    const bool decodable = std::all_of(dir.folders.begin(), dir.folders.end(),
+                                       [](const CabFolder& f) { return IsDecodableCompression(f.compression); });
+    return decodable ? CabFault::None : CabFault::UnknownCompression;
+}
+
+bool IsDecodableCompression(std::uint16_t compression) {
+    const unsigned window = (compression >> 8) & 0x1F;
+    switch (compression & 0x0F) {
+        case 0:  // stored
+        case 1:  // MSZIP
+            return true;
+        case 2: {  // Quantum
+            const unsigned level = (compression >> 4) & 0x0F;
+            return level >= 1 && level <= 7 && window >= 10 && window <= 21;
+        }
+        case 3: return window >= 15 && window <= 21;  // LZX
+        default: return false;
+    }
 }
 
 std::uint32_t CabChecksum(const unsigned char* bytes, std::size_t count, std::uint32_t seed) {

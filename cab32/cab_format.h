@@ -43,7 +43,12 @@ struct CabDirectory {
     std::vector<CabMember> members;
 };
 
-enum class CabFault { None, Unreadable, NotCabinet, Truncated, BadTables, BadChecksum };
+enum class CabFault { None, Unreadable, NotCabinet, Truncated, BadTables, BadChecksum, UnknownCompression };
+
+// Whether the library can decode a folder compressed this way: stored, MSZIP,
+// Quantum at level 1-7 with a window of 2^10 to 2^21 bytes, or LZX with a
+// window of 2^15 to 2^21 bytes.
+bool IsDecodableCompression(std::uint16_t compression);
 
 // Random-access bytes of one cabinet (a file, a part of a file, or memory).
 class CabSource {
@@ -56,7 +61,12 @@ public:
 
 // Reads and checks the header, folder table and file table against the
 // available size; with `walkDataBlocks` also follows every data block header
-// and checks that each member lies inside its folder's data.
+// and checks that each member lies inside its folder's data and that the
+// folders' data lie after the tables, inside the file and apart from each
+// other. The work is bounded by the file's size, whatever the tables claim.
+// A folder whose compression cannot be decoded is reported last, as
+// UnknownCompression, with every table read: a reader may still take the
+// members of the other folders.
 CabFault ReadCabDirectory(const CabSource& source, CabDirectory& directory, bool walkDataBlocks);
 
 // Reads every data block and checks its checksum (a stored 0 means none).

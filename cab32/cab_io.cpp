@@ -3,6 +3,9 @@
 #include <fcntl.h>
 
 #include <cstdlib>
+#include <map>
+#include <memory>
+#include <mutex>
 
 namespace cab32::io {
 
@@ -27,7 +30,18 @@ DWORD AccessFor(int oflag) {
     }
 }
 
-INT_PTR Wrap(OpenFile* file) { return reinterpret_cast<INT_PTR>(file); }
+// Open files by handle number. Handles start above the values the cabinet
+// API gives a meaning (0 and -1) and only ever grow.
+std::mutex g_filesLock;
+std::map<INT_PTR, std::unique_ptr<OpenFile>> g_files;
+INT_PTR g_nextHandle = 0x100;
+
+INT_PTR Wrap(std::unique_ptr<OpenFile> file) {
+    std::lock_guard lock(g_filesLock);
+    const INT_PTR handle = g_nextHandle++;
+    g_files.emplace(handle, std::move(file));
+    return handle;
+}
 
 }  // namespace
 
@@ -37,31 +51,45 @@ INT_PTR OpenPath(const char* path, int oflag, bool createNew) {
     UniqueHandle file(CreateFileA(path, access, share, nullptr, CreationFor(oflag, createNew),
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return -1;
-    auto* open = new OpenFile{std::move(file)};
+    auto open = std::make_unique<OpenFile>();
+    open->file = std::move(file);
     if (!g_embeddedPath.empty() && g_embeddedPath == path) {
         open->base = g_embeddedBase;
         LARGE_INTEGER position{};
         position.QuadPart = open->base;
         SetFilePointerEx(open->file.get(), position, nullptr, FILE_BEGIN);
     }
-    return Wrap(open);
+    return Wrap(std::move(open));
 }
 
-INT_PTR AdoptFile(UniqueHandle file) { return Wrap(new OpenFile{std::move(file)}); }
+INT_PTR AdoptFile(UniqueHandle file) {
+    auto open = std::make_unique<OpenFile>();
+    open->file = std::move(file);
+    return Wrap(std::move(open));
+}
 
 INT_PTR OpenSink() {
-    auto* open = new OpenFile{};
+    auto open = std::make_unique<OpenFile>();
     open->sink = true;
-    return Wrap(open);
+    return Wrap(std::move(open));
 }
 
 OpenFile* FromHandle(INT_PTR handle) {
-    return (handle == 0 || handle == -1) ? nullptr : reinterpret_cast<OpenFile*>(handle);
+    std::lock_guard lock(g_filesLock);
+    const auto found = g_files.find(handle);
+    return found == g_files.end() ? nullptr : found->second.get();
 }
 
 int CloseFile(INT_PTR handle) {
-    delete FromHandle(handle);
-    return 0;
+    std::unique_ptr<OpenFile> closing;
+    {
+        std::lock_guard lock(g_filesLock);
+        const auto found = g_files.find(handle);
+        if (found == g_files.end()) return -1;
+        closing = std::move(found->second);
+        g_files.erase(found);
+    }
+    return 0;  // the file itself is closed here, outside the lock
 }
 
 void SetEmbeddedCabinet(const std::string& path, std::int64_t base) {
@@ -90,15 +118,38 @@ FNREAD(FdiRead) {
     return got;
 }
 
+UINT WriteExactly(INT_PTR handle, const void* data, UINT count) {
+    OpenFile* file = FromHandle(handle);
+    DWORD put = 0;
+    if (!file || file->sink || !WriteFile(file->file.get(), data, count, &put, nullptr) || put != count) {
+        return static_cast<UINT>(-1);
+    }
+    file->written += put;
+    return put;
+}
+
+// A failed or short write (a full disk, say) is remembered on the file rather
+// than reported to FDI: FDI would give up on the whole cabinet, where the
+// reader only fails this member and goes on with the next. Once a write has
+// failed, the rest of the member is not written at all.
 FNWRITE(FdiWrite) {
     OpenFile* file = FromHandle(hf);
     if (!file) return static_cast<UINT>(-1);
-    file->written += cb;
     if (g_writeObserver) g_writeObserver(g_writeObserverContext, cb);
-    if (file->sink) return cb;
+    if (file->sink) {
+        file->written += cb;
+        return cb;
+    }
+    if (file->writeError != 0) return cb;
     DWORD put = 0;
-    if (!WriteFile(file->file.get(), pv, cb, &put, nullptr)) return static_cast<UINT>(-1);
-    return put;
+    if (!WriteFile(file->file.get(), pv, cb, &put, nullptr)) {
+        const DWORD error = GetLastError();
+        file->writeError = error != 0 ? error : ERROR_DISK_FULL;
+    } else if (put != cb) {
+        file->writeError = ERROR_DISK_FULL;  // a short write: the volume is full
+    }
+    file->written += put;
+    return cb;
 }
 
 FNCLOSE(FdiClose) { return CloseFile(hf); }

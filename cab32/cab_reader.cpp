@@ -22,8 +22,9 @@ struct PendingFile {
     std::string name;
     std::uint16_t attributes = 0;
     std::uint32_t expectedSize = 0;
-    INT_PTR handle = 0;
+    INT_PTR handle = 0;  // 0 once closed; FDI may also close it on its own
     bool sizeOk = false;
+    DWORD writeError = 0;  // a write that failed (disk full, ...)
     bool active = false;
 };
 
@@ -37,6 +38,7 @@ struct ReadContext {
     PendingFile pending;
     std::vector<bool> wantedFound;
     std::string missingVolume;
+    std::string unsafeVolume;  // a next-volume name that leaves the folder
     int result = kOk;
     std::uint64_t done = 0;
     std::uint64_t total = 0;
@@ -84,6 +86,28 @@ bool IsWanted(ReadContext& context, const std::string& name) {
     return found;
 }
 
+// Why a write failed, in words.
+std::string DescribeWriteError(DWORD error) {
+    switch (error) {
+        case ERROR_DISK_FULL:
+        case ERROR_HANDLE_DISK_FULL: return "ディスクの空きが足りません";
+        case ERROR_ACCESS_DENIED:
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION: return "書き込みが拒否されました";
+        case ERROR_PATH_NOT_FOUND:
+        case ERROR_DIRECTORY: return "フォルダを作れません";
+        default: return "エラー " + std::to_string(error);
+    }
+}
+
+void ReportWriteFailure(ReadContext& context, const std::string& path, DWORD error) {
+    context.output->Line("書き込めませんでした: " + path + " (" + DescribeWriteError(error) + ")");
+    Fail(context, kWriteFailed);
+}
+
+// Drops the member being written: its handle (unless FDI or the close
+// notification closed it already; a second close finds nothing) and its
+// temporary file, so nothing of it stays on disk.
 void DiscardPending(ReadContext& context) {
     PendingFile& pending = context.pending;
     if (!pending.active) return;
@@ -103,6 +127,11 @@ void FinishPending(ReadContext& context) {
         pending = {};
         return;
     }
+    if (pending.writeError != 0) {
+        ReportWriteFailure(context, pending.finalPath, pending.writeError);
+        DiscardPending(context);
+        return;
+    }
     if (!whole) {
         context.output->Line("データが壊れています: " + pending.name);
         Fail(context, kDataError);
@@ -110,8 +139,7 @@ void FinishPending(ReadContext& context) {
         return;
     }
     if (!MoveFileExA(pending.tempPath.c_str(), pending.finalPath.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-        context.output->Line("書き込めませんでした: " + pending.finalPath);
-        Fail(context, kWriteFailed);
+        ReportWriteFailure(context, pending.finalPath, GetLastError());
         DiscardPending(context);
         return;
     }
@@ -121,7 +149,8 @@ void FinishPending(ReadContext& context) {
     pending = {};
 }
 
-// Opens the temporary file that receives a member; 0 refuses the member.
+// Opens the temporary file that receives a member; 0 skips the member (a
+// member that cannot be written fails alone, the others go on).
 INT_PTR StartMemberFile(ReadContext& context, const std::string& name, const FDINOTIFICATION& note) {
     const ReadRequest& request = *context.request;
     PendingFile& pending = context.pending;
@@ -141,21 +170,27 @@ INT_PTR StartMemberFile(ReadContext& context, const std::string& name, const FDI
     const std::string folder = tarvik::FolderOfPath(pending.finalPath);
     if (!CreateFoldersFor(pending.finalPath) ||
         !GetTempFileNameA(folder.empty() ? "." : folder.c_str(), "c32", 0, temp)) {
-        context.output->Line("書き込めませんでした: " + pending.finalPath);
-        Fail(context, kWriteFailed);
-        return -1;
+        ReportWriteFailure(context, pending.finalPath, GetLastError());
+        pending = {};
+        return 0;
     }
     pending.tempPath = temp;
     pending.handle = io::OpenPath(temp, _O_WRONLY | _O_CREAT | _O_TRUNC, false);
     if (pending.handle == -1) {
+        ReportWriteFailure(context, pending.finalPath, GetLastError());
         DeleteFileA(temp);
         pending = {};
-        context.output->Line("書き込めませんでした: " + name);
-        Fail(context, kWriteFailed);
-        return -1;
+        return 0;
     }
     pending.active = true;
     return pending.handle;
+}
+
+bool InDecodableFolder(const CabDirectory& directory, const CabMember& member) {
+    const std::size_t folder = ContinuesFromPrevious(member) ? 0
+                               : ContinuesToNext(member)    ? directory.folders.size() - 1
+                                                            : member.folderIndex;
+    return folder >= directory.folders.size() || IsDecodableCompression(directory.folders[folder].compression);
 }
 
 INT_PTR OnCopyFile(ReadContext& context, FDINOTIFICATION& note) {
@@ -164,6 +199,11 @@ INT_PTR OnCopyFile(ReadContext& context, FDINOTIFICATION& note) {
     std::string name = (note.attribs & kNameIsUtf8) ? FromUtf8(note.psz1) : std::string(note.psz1);
     name = WithBackslashes(name);
     if (!IsWanted(context, name)) return 0;
+    if (member && !InDecodableFolder(*context.directory, *member)) {
+        context.output->Line("対応していない圧縮形式のため取り出せません: " + name);
+        Fail(context, kDataError);
+        return 0;
+    }
     if (member && ContinuesToNext(*member) && !context.request->followVolumes && !context.request->testOnly) {
         context.output->Line("次のボリュームに続くため解凍しません: " + name);
         Fail(context, kMemberSkipped);
@@ -188,6 +228,7 @@ INT_PTR OnCloseFile(ReadContext& context, FDINOTIFICATION& note) {
     }
     io::OpenFile* file = io::FromHandle(pending.handle);
     pending.sizeOk = file && file->written == pending.expectedSize;
+    pending.writeError = file ? file->writeError : 0;
     context.done += pending.expectedSize;
     context.written = 0;
     if (file && !file->sink) {
@@ -204,7 +245,12 @@ INT_PTR OnCloseFile(ReadContext& context, FDINOTIFICATION& note) {
 }
 
 INT_PTR OnNextCabinet(ReadContext& context, FDINOTIFICATION& note) {
-    const std::string path = JoinPath(note.psz3 ? note.psz3 : "", note.psz1 ? note.psz1 : "");
+    const std::string name = note.psz1 ? note.psz1 : "";
+    if (!IsBareFileName(name)) {
+        context.unsafeVolume = name;
+        return -1;
+    }
+    const std::string path = JoinPath(note.psz3 ? note.psz3 : "", name);
     if (note.fdie != FDIERROR_NONE || !FileExists(path)) {
         context.missingVolume = path;
         return -1;
@@ -257,6 +303,10 @@ int ResultForFdiError(const ERF& erf) {
     }
 }
 
+void ReportUnsafeVolume(const std::string& name, OutputText& output) {
+    output.Line("次のボリューム名が書庫のフォルダの外を指すため読みません: " + name);
+}
+
 // Runs FDI over one cabinet of the set.
 int CopyOneCabinet(ReadContext& context, const std::string& path) {
     ERF erf{};
@@ -273,6 +323,10 @@ int CopyOneCabinet(ReadContext& context, const std::string& path) {
     }
     if (context.pending.active) context.output->Line("取り出せませんでした: " + context.pending.name);
     DiscardPending(context);
+    if (!context.unsafeVolume.empty()) {
+        ReportUnsafeVolume(context.unsafeVolume, *context.output);
+        return kUnsafeName;
+    }
     if (!context.missingVolume.empty()) {
         context.output->Line("続きのボリュームが見つかりません: " + context.missingVolume);
         return kArchiveNotFound;
@@ -320,6 +374,7 @@ std::string DescribeFault(CabFault fault) {
         case CabFault::Truncated: return "書庫が途中で切れています";
         case CabFault::BadTables: return "書庫の管理情報が壊れています";
         case CabFault::BadChecksum: return "チェックサムが一致しません";
+        case CabFault::UnknownCompression: return "対応していない圧縮形式です";
     }
     return "不明なエラー";
 }
@@ -337,6 +392,9 @@ static int CheckBeforeCopy(const std::string& path, std::int64_t base, bool chec
         return kArchiveNotFound;
     }
     CabFault fault = ReadCabDirectory(source, directory, true);
+    // Members of a folder that cannot be decoded are refused one by one; the
+    // other folders are still read.
+    if (fault == CabFault::UnknownCompression) fault = CabFault::None;
     if (fault == CabFault::None && checksums) fault = VerifyDataChecksums(source, directory);
     if (fault == CabFault::None) return kOk;
     output.Line(DescribeFault(fault) + ": " + path);
@@ -362,6 +420,11 @@ int ReadCabinet(const ReadRequest& request, Progress& progress, OutputText& outp
         context.total = context.done + MemberBytes(directory);
         result = CopyOneCabinet(context, path);
         if (!request.followVolumes || directory.nextCabinet.empty()) break;
+        if (!IsBareFileName(directory.nextCabinet)) {
+            ReportUnsafeVolume(directory.nextCabinet, output);
+            result = kUnsafeName;
+            break;
+        }
         path = JoinPath(tarvik::FolderOfPath(path), directory.nextCabinet);
         context.continuingSet = true;
     }

@@ -68,6 +68,7 @@ std::vector<CommandToken> SplitCommandLine(std::string_view text) {
     bool inQuotes = false;
     for (const char c : text) {
         if (c == '"') {
+            if (!inToken) current.startsQuoted = true;
             inQuotes = !inQuotes;
             current.quoted = true;
             inToken = true;
@@ -94,7 +95,7 @@ ParsedCommand ParseCommand(std::string_view text) {
                 parsed.error = "不明なスイッチです: " + token.text;
                 return parsed;
             }
-        } else if (!token.quoted && token.text.starts_with('@')) {
+        } else if (!token.startsQuoted && token.text.starts_with('@')) {
             command.listFiles.push_back(token.text.substr(1));
         } else {
             positional.push_back(token.text);

@@ -8,10 +8,12 @@
 namespace cab32 {
 
 // One piece of a command line; `quoted` is true when any part of it stood
-// inside double quotes (so "-x" in quotes is a name, not a switch).
+// inside double quotes (so "-x" in quotes is a name, not a switch), and
+// `startsQuoted` when its first character did.
 struct CommandToken {
     std::string text;
     bool quoted = false;
+    bool startsQuoted = false;
 };
 
 // Splits on blanks and tabs. A double quote opens and closes a quoted part in
@@ -45,7 +47,10 @@ struct ParsedCommand {
 
 // Reads switches (-a -x -f -l -t, -ml15..-ml21, -mz, -ms, -v:N, -j, -k), then
 // the archive, then (for -x and -f) the folder; "@name" tokens name list files
-// and any further tokens are names.
+// and any further tokens are names. The name after "@" may stand in double
+// quotes, so a list file in a folder with blanks reads as one token:
+// @"C:\Program Files\Tarvik32\Files.txt". A token wholly in quotes ("@x") is
+// a name, not a list file.
 ParsedCommand ParseCommand(std::string_view text);
 
 }  // namespace cab32

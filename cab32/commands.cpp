@@ -111,7 +111,8 @@ int RunList(const CabCommand& command, OutputText& output) {
     }
     CabDirectory directory;
     const CabFault fault = ReadCabDirectory(source, directory, true);
-    if (fault != CabFault::None) {
+    // A folder that cannot be decoded can still be listed.
+    if (fault != CabFault::None && fault != CabFault::UnknownCompression) {
         output.Line(DescribeFault(fault) + ": " + path);
         return kNotCabinet;
     }

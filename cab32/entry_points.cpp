@@ -1,11 +1,12 @@
-// The library's exported entry points, "cab32.dll". See result_codes.h for
-// the results of Cab and member_record.h for the member record layout.
+// The library's exported entry points, "cab32.dll": their names, types and
+// numbers are in cab32_api.h, the results of Cab in result_codes.h.
 #include <windows.h>
 
 #include <memory>
 #include <mutex>
 #include <set>
 
+#include "cab32_api.h"
 #include "cab_reader.h"
 #include "command_line.h"
 #include "commands.h"
@@ -25,7 +26,9 @@ HWND g_owner = nullptr;
 
 // An open enumeration: the cabinet's tables and the next member to report.
 struct ArchiveEnumeration {
+    explicit ArchiveEnumeration(cab32::CabDirectory tables) : directory(std::move(tables)), records(directory) {}
     cab32::CabDirectory directory;
+    cab32::MemberRecords records;
     std::string pattern;
     std::size_t next = 0;
 };
@@ -42,14 +45,38 @@ ArchiveEnumeration* FindArchive(HANDLE handle) {
 // Fills the record with the next member matching the pattern; -1 at the end.
 int ReportNextMember(ArchiveEnumeration& archive, void* record) {
     const auto& members = archive.directory.members;
+    const bool everyMember = archive.pattern == "*" || archive.pattern == "*.*";
     while (archive.next < members.size()) {
         const std::size_t index = archive.next++;
-        if (cab32::MatchesWildcard(archive.pattern, cab32::MemberNameAsAnsi(members[index]))) {
-            cab32::FillMemberRecord(archive.directory, index, record);
+        if (everyMember || cab32::MatchesWildcard(archive.pattern, cab32::MemberNameAsAnsi(members[index]))) {
+            archive.records.Fill(index, record);
             return 0;
         }
     }
     return -1;
+}
+
+// Every exported function is a wall: whatever goes wrong inside (an
+// exception of any kind) ends in the function's documented failure value
+// instead of unwinding into the caller's frames.
+template <typename Result, typename Body>
+Result Walled(Result failure, Body&& body) noexcept {
+    try {
+        return body();
+    } catch (...) {
+        return failure;
+    }
+}
+
+// The line for a command that ended in an exception.
+const char* DescribeException() noexcept {
+    try {
+        throw;
+    } catch (const std::bad_alloc&) {
+        return "メモリが足りません。";
+    } catch (...) {
+        return "内部エラーのため処理を中止しました。";
+    }
 }
 
 // Clears the busy flag however the command ends.
@@ -90,19 +117,25 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
 }
 
 int WINAPI Cab(HWND owner, LPCSTR commandLine, LPSTR output, DWORD outputSize) {
-    cab32::OutputText text;
     if (InterlockedCompareExchange(&g_running, 1, 0) != 0) {
-        text.Line("別の処理を実行中です。");
-        text.CopyTo(output, outputSize);
-        return cab32::kBusy;
+        return Walled(cab32::kBusy, [&] {
+            cab32::OutputText text;
+            text.Line("別の処理を実行中です。");
+            text.CopyTo(output, outputSize);
+            return cab32::kBusy;
+        });
     }
     RunningGuard guard;
+    cab32::OutputText text;
     int result = cab32::kInternal;
     try {
         result = RunParsed(owner, commandLine, text);
-    } catch (const std::bad_alloc&) {
-        text.Line("メモリが足りません。");
+    } catch (...) {
         result = cab32::kInternal;
+        Walled(0, [&] {
+            text.Line(DescribeException());
+            return 0;
+        });
     }
     text.CopyTo(output, outputSize);
     return result;
@@ -116,22 +149,16 @@ BOOL WINAPI CabGetRunning() { return InterlockedCompareExchange(&g_running, 0, 0
 // since the program asks on every keystroke in its archive field.
 BOOL WINAPI CabCheckArchive(LPCSTR path, int mode) {
     (void)mode;
-    if (!path || !*path) return FALSE;
-    cab32::FileCabSource source(path, 0);
-    cab32::CabDirectory directory;
-    return source.IsOpen() && cab32::ReadCabDirectory(source, directory, true) == cab32::CabFault::None;
+    return Walled<BOOL>(FALSE, [&]() -> BOOL {
+        if (!path || !*path) return FALSE;
+        cab32::FileCabSource source(path, 0);
+        cab32::CabDirectory directory;
+        return source.IsOpen() && cab32::ReadCabDirectory(source, directory, true) == cab32::CabFault::None;
+    });
 }
 
-// Every index the library has: Cab (0), CabGetVersion (1), CabGetRunning (8),
-// CabCheckArchive (16) and the enumeration and owner-window functions.
-BOOL WINAPI CabQueryFunctionList(int index) {
-    switch (index) {
-        case 0: case 1: case 8: case 16:
-        case 17: case 18: case 19: case 20: case 21: case 22: case 23:
-            return TRUE;
-        default: return FALSE;
-    }
-}
+// Every entry point of the library has its number (cab32_api.h).
+BOOL WINAPI CabQueryFunctionList(int index) { return tarvik::cab32::IsEntryPointNumber(index) ? TRUE : FALSE; }
 
 BOOL WINAPI CabSetOwnerWindow(HWND owner) {
     g_owner = owner;
@@ -144,40 +171,50 @@ BOOL WINAPI CabClearOwnerWindow() {
 }
 
 HANDLE WINAPI CabOpenArchive(HWND, LPCSTR path, DWORD) {
-    if (!path) return nullptr;
-    auto archive = std::make_unique<ArchiveEnumeration>();
-    cab32::FileCabSource source(path, 0);
-    if (!source.IsOpen() || cab32::ReadCabDirectory(source, archive->directory, false) != cab32::CabFault::None) {
-        return nullptr;
-    }
-    std::lock_guard lock(g_archivesLock);
-    g_archives.insert(archive.get());
-    return archive.release();
+    return Walled<HANDLE>(nullptr, [&]() -> HANDLE {
+        if (!path) return nullptr;
+        cab32::FileCabSource source(path, 0);
+        cab32::CabDirectory directory;
+        const cab32::CabFault fault = source.IsOpen() ? cab32::ReadCabDirectory(source, directory, false)
+                                                      : cab32::CabFault::Unreadable;
+        // A folder that cannot be decoded does not keep its members from being listed.
+        if (fault != cab32::CabFault::None && fault != cab32::CabFault::UnknownCompression) return nullptr;
+        auto archive = std::make_unique<ArchiveEnumeration>(std::move(directory));
+        std::lock_guard lock(g_archivesLock);
+        g_archives.insert(archive.get());
+        return archive.release();
+    });
 }
 
 int WINAPI CabCloseArchive(HANDLE handle) {
-    ArchiveEnumeration* archive = FindArchive(handle);
-    if (!archive) return -1;
-    {
-        std::lock_guard lock(g_archivesLock);
-        g_archives.erase(archive);
-    }
-    delete archive;
-    return 0;
+    return Walled(-1, [&] {
+        ArchiveEnumeration* archive = FindArchive(handle);
+        if (!archive) return -1;
+        {
+            std::lock_guard lock(g_archivesLock);
+            g_archives.erase(archive);
+        }
+        delete archive;
+        return 0;
+    });
 }
 
 int WINAPI CabFindFirst(HANDLE handle, LPCSTR wildcard, void* record) {
-    ArchiveEnumeration* archive = FindArchive(handle);
-    if (!archive || !record) return -1;
-    archive->pattern = (wildcard && *wildcard) ? wildcard : "*";
-    archive->next = 0;
-    return ReportNextMember(*archive, record);
+    return Walled(-1, [&] {
+        ArchiveEnumeration* archive = FindArchive(handle);
+        if (!archive || !record) return -1;
+        archive->pattern = (wildcard && *wildcard) ? wildcard : "*";
+        archive->next = 0;
+        return ReportNextMember(*archive, record);
+    });
 }
 
 int WINAPI CabFindNext(HANDLE handle, void* record) {
-    ArchiveEnumeration* archive = FindArchive(handle);
-    if (!archive || !record) return -1;
-    return ReportNextMember(*archive, record);
+    return Walled(-1, [&] {
+        ArchiveEnumeration* archive = FindArchive(handle);
+        if (!archive || !record) return -1;
+        return ReportNextMember(*archive, record);
+    });
 }
 
 }  // extern "C"

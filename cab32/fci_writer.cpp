@@ -58,7 +58,7 @@ FNFCIREAD(ReadCallback) {
 
 FNFCIWRITE(WriteCallback) {
     (void)pv;
-    const UINT put = io::FdiWrite(hf, memory, cb);
+    const UINT put = io::WriteExactly(hf, memory, cb);
     if (put != cb) *err = static_cast<int>(GetLastError());
     return put;
 }

@@ -68,6 +68,10 @@ bool IsSafeMemberName(std::string_view name) {
     return true;
 }
 
+bool IsBareFileName(std::string_view name) {
+    return IsSafeMemberName(name) && tarvik::FindFirstSjisChar(name, "\\/") == tarvik::npos;
+}
+
 std::string WithBackslashes(std::string_view name) {
     std::string result(name);
     for (std::size_t i = 0; i < result.size(); i += CharLength(result, i)) {

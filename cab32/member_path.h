@@ -21,6 +21,10 @@ std::string StoredNameFor(std::string_view listed);
 // (Windows reads "..", and also ". ." or "...", as a step up or nothing).
 bool IsSafeMemberName(std::string_view name);
 
+// True when `name` is a plain file name that stays in its folder: a safe
+// name without any separator (the next volume named by a cabinet's header).
+bool IsBareFileName(std::string_view name);
+
 // The member name with "/" separators turned into "\".
 std::string WithBackslashes(std::string_view name);
 

@@ -1,7 +1,9 @@
 #include "member_record.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <string_view>
 
 #include "cab_reader.h"
 
@@ -19,19 +21,9 @@ void Put32(unsigned char* p, std::uint32_t value) {
     Put16(p + 2, value >> 16);
 }
 
-// The member's share of its folder's stored bytes, in proportion to its size.
-std::uint32_t CompressedShare(const CabDirectory& directory, const CabMember& member) {
-    if (member.folderIndex >= directory.folders.size()) return 0;
-    std::uint64_t folderPlain = 0;
-    for (const CabMember& other : directory.members) {
-        if (other.folderIndex == member.folderIndex) folderPlain += other.size;
-    }
-    const CabFolder& folder = directory.folders[member.folderIndex];
-    const std::size_t next = member.folderIndex + 1u;
-    const std::uint64_t end = next < directory.folders.size() ? directory.folders[next].dataOffset
-                                                              : std::uint64_t{directory.cabinetSize};
-    const std::uint64_t stored = end > folder.dataOffset ? end - folder.dataOffset : 0;
-    return folderPlain == 0 ? 0 : static_cast<std::uint32_t>(stored * member.size / folderPlain);
+// Text cut to the field, leaving room for the NUL the zeroed record holds.
+void PutText(unsigned char* record, const tarvik::cab32::RecordField& field, std::string_view text) {
+    std::memcpy(record + field.offset, text.data(), std::min(text.size(), field.size - 1));
 }
 
 }  // namespace
@@ -46,26 +38,44 @@ const char* CompressionName(std::uint16_t compression, char (&buffer)[16]) {
     }
 }
 
-void FillMemberRecord(const CabDirectory& directory, std::size_t index, void* record) {
+MemberRecords::MemberRecords(const CabDirectory& directory)
+    : directory_(directory), folderPlainBytes_(directory.folders.size(), 0) {
+    for (const CabMember& member : directory.members) {
+        if (member.folderIndex < folderPlainBytes_.size()) folderPlainBytes_[member.folderIndex] += member.size;
+    }
+}
+
+// The member's share of its folder's stored bytes, in proportion to its size.
+std::uint32_t MemberRecords::CompressedShare(const CabMember& member) const {
+    if (member.folderIndex >= directory_.folders.size()) return 0;
+    const std::uint64_t folderPlain = folderPlainBytes_[member.folderIndex];
+    const CabFolder& folder = directory_.folders[member.folderIndex];
+    const std::size_t next = member.folderIndex + 1u;
+    const std::uint64_t end = next < directory_.folders.size() ? directory_.folders[next].dataOffset
+                                                               : std::uint64_t{directory_.cabinetSize};
+    const std::uint64_t stored = end > folder.dataOffset ? end - folder.dataOffset : 0;
+    return folderPlain == 0 ? 0 : static_cast<std::uint32_t>(stored * member.size / folderPlain);
+}
+
+void MemberRecords::Fill(std::size_t index, void* record) const {
+    namespace api = tarvik::cab32;
     auto* bytes = static_cast<unsigned char*>(record);
-    std::memset(bytes, 0, kRecordSize);
-    const CabMember& member = directory.members[index];
+    std::memset(bytes, 0, api::kMemberRecordSize);
+    const CabMember& member = directory_.members[index];
     const std::uint16_t compression =
-        member.folderIndex < directory.folders.size() ? directory.folders[member.folderIndex].compression : 0;
-    Put32(bytes + 0, member.size);
-    Put32(bytes + 4, CompressedShare(directory, member));
-    Put16(bytes + 8, member.date);
-    Put16(bytes + 10, member.time);
-    Put16(bytes + 12, member.attributes);
-    Put16(bytes + 14, member.folderIndex);
-    Put16(bytes + 16, compression);
-    Put32(bytes + 18, static_cast<std::uint32_t>(index));
-    Put32(bytes + 22, member.folderOffset);
-    const std::string name = MemberNameAsAnsi(member);
-    std::memcpy(bytes + kRecordPathOffset, name.data(), std::min<std::size_t>(name.size(), kRecordPathSize - 1));
+        member.folderIndex < directory_.folders.size() ? directory_.folders[member.folderIndex].compression : 0;
+    Put32(bytes + api::kRecordOriginalSize.offset, member.size);
+    Put32(bytes + api::kRecordCompressedSize.offset, CompressedShare(member));
+    Put16(bytes + api::kRecordDate.offset, member.date);
+    Put16(bytes + api::kRecordTime.offset, member.time);
+    Put16(bytes + api::kRecordAttributes.offset, member.attributes);
+    Put16(bytes + api::kRecordFolderIndex.offset, member.folderIndex);
+    Put16(bytes + api::kRecordCompression.offset, compression);
+    Put32(bytes + api::kRecordPosition.offset, static_cast<std::uint32_t>(index));
+    Put32(bytes + api::kRecordFolderOffset.offset, member.folderOffset);
+    PutText(bytes, api::kRecordPath, MemberNameAsAnsi(member));
     char buffer[16];
-    const char* method = CompressionName(compression, buffer);
-    std::memcpy(bytes + kRecordMethodOffset, method, std::min<std::size_t>(std::strlen(method), kRecordMethodSize - 1));
+    PutText(bytes, api::kRecordMethod, CompressionName(compression, buffer));
 }
 
 }  // namespace cab32

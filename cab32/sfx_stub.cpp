@@ -43,13 +43,10 @@ int Extract(const std::string& program, std::int64_t offset, const std::string& 
     return cab32::ReadCabinet(request, progress, output);
 }
 
-}  // namespace
-
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-    const std::string program = OwnPath();
+// The stub's work; WinMain below keeps any exception from ending the
+// program in a crash.
+int Run(HINSTANCE instance, const std::string& program, bool quiet, std::string folder) {
     const std::int64_t offset = program.empty() ? -1 : cab32::CabinetOffsetInProgram(program);
-    std::string folder;
-    const bool quiet = FolderFromCommandLine(folder);
     if (offset < 0) {
         if (!quiet) MessageBoxA(nullptr, "書庫が見つかりません。", "自己解凍", MB_OK | MB_ICONERROR);
         return cab32::kNotCabinet;
@@ -66,4 +63,17 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         MessageBoxA(nullptr, text.c_str(), "自己解凍", MB_OK | (result == cab32::kOk ? MB_ICONINFORMATION : MB_ICONERROR));
     }
     return result;
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    std::string folder;
+    const bool quiet = FolderFromCommandLine(folder);
+    try {
+        return Run(instance, OwnPath(), quiet, folder);
+    } catch (...) {
+        if (!quiet) MessageBoxA(nullptr, "内部エラーのため解凍を中止しました。", "自己解凍", MB_OK | MB_ICONERROR);
+        return cab32::kInternal;
+    }
 }

@@ -1,9 +1,23 @@
-# The eleven entry points of the archiver library, each with the bytes of its
-# stdcall arguments. A library exports them under their plain names.
-set(TARVIK_CAB32_EXPORTS
-  Cab@16 CabGetVersion@0 CabGetRunning@0 CabCheckArchive@8 CabQueryFunctionList@4
-  CabSetOwnerWindow@4 CabClearOwnerWindow@0 CabOpenArchive@12 CabCloseArchive@4
-  CabFindFirst@12 CabFindNext@8)
+# The entry points of the archiver library, read from their rows in
+# core/cab32_api.h (the one place they are named): TARVIK_CAB32_EXPORTS
+# lists each as Name@Bytes, the bytes of its stdcall arguments.
+set(_cab32_api ${PROJECT_SOURCE_DIR}/core/cab32_api.h)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${_cab32_api})
+file(STRINGS ${_cab32_api} _entry_rows REGEX "^inline constexpr EntryPoint<")
+set(TARVIK_CAB32_EXPORTS "")
+foreach(row IN LISTS _entry_rows)
+  if(NOT row MATCHES "EntryPoint<decltype\\(::([A-Za-z]+)\\)> k([A-Za-z]+)\\{\\{\"([A-Za-z]+)\", [0-9]+, ([0-9]+)\\}\\}")
+    message(FATAL_ERROR "cab32_api.h: cannot read the entry point row '${row}'")
+  endif()
+  if(NOT (CMAKE_MATCH_1 STREQUAL CMAKE_MATCH_2 AND CMAKE_MATCH_1 STREQUAL CMAKE_MATCH_3))
+    message(FATAL_ERROR "cab32_api.h: the row of ${CMAKE_MATCH_1} names it differently")
+  endif()
+  list(APPEND TARVIK_CAB32_EXPORTS "${CMAKE_MATCH_1}@${CMAKE_MATCH_4}")
+endforeach()
+list(LENGTH TARVIK_CAB32_EXPORTS _entry_count)
+if(NOT _entry_count EQUAL 11)
+  message(FATAL_ERROR "cab32_api.h: ${_entry_count} entry point rows read, 11 expected")
+endif()
 
 # Writes a module-definition file that exports `entries` (Name@Bytes) under
 # their undecorated names, for the compiler in use.

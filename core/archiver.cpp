@@ -7,6 +7,7 @@
 
 #include "cab32_api.h"
 #include "dll_module.h"
+#include "list_box_items.h"
 
 namespace tarvik {
 
@@ -30,29 +31,29 @@ bool IsPlainListBox(HWND window) {
 
 bool ArchiverHasFunction(int functionIndex) {
     const DllModule library = LoadArchiver();
-    const auto query = library.Find<cab32::CabQueryFunctionListFn>("CabQueryFunctionList");
+    const auto query = library.Find(cab32::kCabQueryFunctionList);
     return query && query(functionIndex) != FALSE;
 }
 
 std::uint16_t ArchiverVersion() {
-    if (!ArchiverHasFunction(cab32::kFunctionGetVersion)) return 0;
+    if (!ArchiverHasFunction(cab32::kCabGetVersion.number)) return 0;
     const DllModule library = LoadArchiver();
-    const auto getVersion = library.Find<cab32::CabGetVersionFn>("CabGetVersion");
+    const auto getVersion = library.Find(cab32::kCabGetVersion);
     const int version = getVersion ? getVersion() : 0;
     return static_cast<std::uint16_t>(static_cast<unsigned>(version) & 0xFFFFu);
 }
 
 bool ArchiverIsRunning() {
-    if (!ArchiverHasFunction(cab32::kFunctionGetRunning)) return false;
+    if (!ArchiverHasFunction(cab32::kCabGetRunning.number)) return false;
     const DllModule library = LoadArchiver();
-    const auto getRunning = library.Find<cab32::CabGetRunningFn>("CabGetRunning");
+    const auto getRunning = library.Find(cab32::kCabGetRunning);
     return getRunning && getRunning() != FALSE;
 }
 
 bool ArchiverCheckArchive(const char* archivePath, int mode) {
-    if (!ArchiverHasFunction(cab32::kFunctionCheckArchive)) return false;
+    if (!ArchiverHasFunction(cab32::kCabCheckArchive.number)) return false;
     const DllModule library = LoadArchiver();
-    const auto check = library.Find<cab32::CabCheckArchiveFn>("CabCheckArchive");
+    const auto check = library.Find(cab32::kCabCheckArchive);
     return check && check(archivePath ? archivePath : "", mode) != FALSE;
 }
 
@@ -61,13 +62,13 @@ int RunArchiverCommand(HWND owner, const char* commandLine, char* output, std::i
     if (outputSize <= 0 || !output) return -1;
     std::vector<char> buffer(static_cast<std::size_t>(outputSize), '\0');
 
-    if (!ArchiverHasFunction(cab32::kFunctionCab)) return -1;
+    if (!ArchiverHasFunction(cab32::kCab.number)) return -1;
     if (ArchiverIsRunning()) return -1;  // never enter the library while it works
 
     const DllModule library = LoadArchiver();
-    const auto setOwner = library.Find<cab32::CabSetOwnerWindowFn>("CabSetOwnerWindow");
-    const auto clearOwner = library.Find<cab32::CabClearOwnerWindowFn>("CabClearOwnerWindow");
-    const auto cab = library.Find<cab32::CabFn>("Cab");
+    const auto setOwner = library.Find(cab32::kCabSetOwnerWindow);
+    const auto clearOwner = library.Find(cab32::kCabClearOwnerWindow);
+    const auto cab = library.Find(cab32::kCab);
     if (!setOwner || !clearOwner || !cab) return -1;
 
     setOwner(owner);
@@ -85,25 +86,26 @@ void ListArchiveMembers(HWND owner, const char* archivePath, HWND targetListBox)
     if (!IsPlainListBox(targetListBox)) return;
 
     const DllModule library = LoadArchiver();
-    const auto open = library.Find<cab32::CabOpenArchiveFn>("CabOpenArchive");
-    const auto close = library.Find<cab32::CabCloseArchiveFn>("CabCloseArchive");
-    const auto findFirst = library.Find<cab32::CabFindFirstFn>("CabFindFirst");
-    const auto findNext = library.Find<cab32::CabFindNextFn>("CabFindNext");
+    const auto open = library.Find(cab32::kCabOpenArchive);
+    const auto close = library.Find(cab32::kCabCloseArchive);
+    const auto findFirst = library.Find(cab32::kCabFindFirst);
+    const auto findNext = library.Find(cab32::kCabFindNext);
     if (!open || !close || !findFirst || !findNext) return;
 
-    const cab32::ArchiveHandle archive = open(owner, archivePath ? archivePath : "", 0);
+    const HANDLE archive = open(owner, archivePath ? archivePath : "", cab32::kOpenMode);
     if (!archive) return;  // nothing to enumerate, nothing to close
 
-    const char* path = record.data() + cab32::kMemberPathOffset;
-    const std::size_t pathRoom = record.size() - cab32::kMemberPathOffset;
-    for (int found = findFirst(archive, "*.*", record.data()); found != -1;
+    const char* path = record.data() + cab32::kRecordPath.offset;
+    const std::size_t pathRoom = record.size() - cab32::kRecordPath.offset;
+    std::vector<std::string> members;
+    for (int found = findFirst(archive, cab32::kEveryMember, record.data()); found != -1;
          found = findNext(archive, record.data())) {
         // The path is read only within the record, whatever the library wrote.
-        const std::string member(path, BoundedLength(path, pathRoom));
-        SendMessageA(targetListBox, LB_INSERTSTRING, static_cast<WPARAM>(-1),
-                     reinterpret_cast<LPARAM>(member.c_str()));
+        members.emplace_back(path, BoundedLength(path, pathRoom));
     }
     close(archive);
+    // All at once: a cabinet may hold 65,535 members.
+    AppendListBoxItems(targetListBox, members);
 }
 
 }  // namespace tarvik

@@ -39,6 +39,13 @@ public:
         return reinterpret_cast<F*>(proc);
     }
 
+    // An entry point described together with its type (Entry::Function)
+    // and name (entry.name), as in cab32_api.h.
+    template <typename Entry>
+    typename Entry::Function* Find(const Entry& entry) const {
+        return Find<typename Entry::Function>(entry.name);
+    }
+
     void Reset() {
         if (module_) FreeLibrary(std::exchange(module_, nullptr));
     }

@@ -1,22 +1,10 @@
 #include "job_command.h"
 
+#include <windows.h>
+
 #include "sjis_path.h"
 
 namespace tarvik {
-
-std::optional<JobKind> JobKindFromSwitch(std::string_view operationSwitch) {
-    for (const JobKindInfo& info : kJobKinds) {
-        if (SameTextIgnoringCase(operationSwitch, info.operationSwitch)) return info.kind;
-    }
-    return std::nullopt;
-}
-
-std::optional<JobKind> JobKindFromItem(std::string_view item) {
-    for (const JobKindInfo& info : kJobKinds) {
-        if (SameTextIgnoringCase(item, info.item)) return info.kind;
-    }
-    return std::nullopt;
-}
 
 std::string ResponseFilePath(std::string_view programFolder) {
     return std::string(programFolder) + "\\Files.txt";
@@ -33,7 +21,29 @@ std::string CompressResponseFilePath(std::string_view programFolder) {
     return path + "Files.txt";
 }
 
+// The "@" token, naming the response file in the program's folder as built
+// by `pathInFolder`.
+std::string ResponseFileToken(const JobRequest& r, std::string (*pathInFolder)(std::string_view)) {
+    const std::string shortForm = r.programFolderShort.empty() ? std::string() : pathInFolder(r.programFolderShort);
+    return " @" + ResponseFileArgument(pathInFolder(r.programFolder), shortForm);
+}
+
 }  // namespace
+
+std::string ResponseFileArgument(const std::string& path, const std::string& shortFormPath) {
+    // The bare path is what libraries have always been given; it is kept
+    // wherever it reads as one token.
+    if (path.find(' ') == std::string::npos) return path;
+    if (!shortFormPath.empty() && shortFormPath.find(' ') == std::string::npos) return shortFormPath;
+    return QuoteIfSpaced(path);
+}
+
+std::string ShortPathName(const std::string& path) {
+    char shortPath[MAX_PATH] = {};
+    const DWORD length = GetShortPathNameA(path.c_str(), shortPath, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return {};
+    return shortPath;
+}
 
 std::string BuildJobCommand(const JobRequest& r) {
     const std::optional<JobKind> kind = JobKindFromSwitch(r.operationSwitch);
@@ -50,8 +60,7 @@ std::string BuildJobCommand(const JobRequest& r) {
         }
         if (r.multiVolume) command += "-v:1400 ";
         command += QuoteIfSpaced(r.archivePath);
-        command += " @";
-        command += CompressResponseFilePath(r.programFolder);
+        command += ResponseFileToken(r, CompressResponseFilePath);
         break;
     case JobKind::Extract:
         if (r.noDirectoriesOnExtraction) command += "-j ";
@@ -59,10 +68,7 @@ std::string BuildJobCommand(const JobRequest& r) {
         command += QuoteIfSpaced(r.archivePath);
         command += ' ';
         command += QuoteIfSpaced(r.extractionFolder);
-        if (r.selectiveExtraction) {
-            command += " @";
-            command += ResponseFilePath(r.programFolder);
-        }
+        if (r.selectiveExtraction) command += ResponseFileToken(r, ResponseFilePath);
         break;
     case JobKind::SelfExtract:
         // Quoted like the extraction folder: unquoted, a folder with a blank

@@ -79,20 +79,28 @@ tarvik_wine_prefix() {
 }
 
 # Starts Xvfb when there is no display; the display is also written to the
-# run tree so that CTest's Wine wrapper finds it.
+# run tree so that CTest's Wine wrapper finds it. Xvfb picks a free display
+# number itself and names it once it takes connections (-displayfd).
 tarvik_display() {
   if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
     echo "$DISPLAY" > "$RUN_DIR/xvfb-display"
     return
   fi
-  local n
-  for n in $(seq 90 130); do
-    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then break; fi
-  done
-  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  local number_file n=""
+  number_file=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$number_file" >/dev/null 2>&1 &
   TARVIK_XVFB_PID=$!
+  for _ in $(seq 1 100); do
+    n=$(tr -dc 0-9 < "$number_file")
+    if [ -n "$n" ] || ! kill -0 "$TARVIK_XVFB_PID" 2>/dev/null; then break; fi
+    sleep 0.1
+  done
+  rm -f "$number_file"
+  if [ -z "$n" ] || ! DISPLAY=":$n" xdpyinfo >/dev/null 2>&1; then
+    echo "tarvik: Xvfb did not start a display" >&2
+    return 1
+  fi
   export DISPLAY=":$n"
-  for _ in $(seq 1 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
   echo "$DISPLAY" > "$RUN_DIR/xvfb-display"
 }
 

@@ -16,6 +16,9 @@ packages=(
   cabextract gcab
   libz-mingw-w64-dev
   clang libclang-rt-14-dev llvm zlib1g-dev
+  zip unzip
+  # The emulated 32-bit test machine (scripts/guest.sh) and its image.
+  mmdebstrap qemu-system-x86 e2fsprogs
 )
 
 missing=()

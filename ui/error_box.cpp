@@ -7,8 +7,8 @@ std::string StandardErrorText(const std::string& text) {
     return text + ".";
 }
 
-void ShowStandardErrorBox(HWND owner, const std::string& text) {
-    MessageBoxA(owner, StandardErrorText(text).c_str(), "Tarvik32", MB_ICONERROR | MB_OK);
+void ShowStandardErrorBox(MessageBoxStep& boxes, HWND owner, const std::string& text) {
+    boxes.ShowMessageBox(owner, StandardErrorText(text), "Tarvik32", MB_OK | MB_ICONERROR | MB_TASKMODAL);
 }
 
 }  // namespace tarvik

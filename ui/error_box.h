@@ -1,10 +1,12 @@
-// The program's standard error box: the last word on an error that a window
-// handler could not deal with.
+// The program's standard error box: the last word on an error that a handler
+// could not deal with (callback_wall.h says how errors get here).
 #pragma once
 
 #include <windows.h>
 
 #include <string>
+
+#include "modal_steps.h"
 
 namespace tarvik {
 
@@ -13,7 +15,8 @@ namespace tarvik {
 // stays empty.
 std::string StandardErrorText(const std::string& text);
 
-// A modal box with the caption "Tarvik32", the error icon and an OK button.
-void ShowStandardErrorBox(HWND owner, const std::string& text);
+// Shows the box through `boxes`: caption "Tarvik32", the error icon, an OK
+// button, modal to every window of the program.
+void ShowStandardErrorBox(MessageBoxStep& boxes, HWND owner, const std::string& text);
 
 }  // namespace tarvik

@@ -1,10 +1,10 @@
 #include "input_prompt.h"
 
-#include <exception>
 #include <stdexcept>
 #include <vector>
 
-#include "error_box.h"
+#include "callback_wall.h"
+#include "window_text.h"
 
 namespace tarvik {
 
@@ -80,13 +80,6 @@ struct PromptSession {
     std::string answer;
 };
 
-std::string EditText(HWND edit) {
-    std::string text(static_cast<std::size_t>(GetWindowTextLengthA(edit)) + 1, '\0');
-    const int length = GetWindowTextA(edit, text.data(), static_cast<int>(text.size()));
-    text.resize(static_cast<std::size_t>(length > 0 ? length : 0));
-    return text;
-}
-
 void StartPrompt(HWND dialog, const InputPromptRequest& request) {
     SetWindowTextA(dialog, request.caption.c_str());
     SetDlgItemTextA(dialog, kPromptLabel, request.prompt.c_str());
@@ -108,7 +101,7 @@ INT_PTR HandlePromptMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
         return FALSE;  // the focus is set already
     case WM_COMMAND:
         if (LOWORD(wParam) == IDOK) {
-            session->answer = EditText(GetDlgItem(dialog, kPromptEdit));
+            session->answer = WindowText(GetDlgItem(dialog, kPromptEdit));
             EndDialog(dialog, IDOK);
             return TRUE;
         }
@@ -121,12 +114,12 @@ INT_PTR HandlePromptMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
     return FALSE;
 }
 
+// A wall as a control filter is (callback_wall.h): the prompt's owner shows the error.
 INT_PTR CALLBACK PromptProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    // Nothing may unwind through the dialog manager's frames.
     try {
         return HandlePromptMessage(dialog, message, wParam, lParam);
-    } catch (const std::exception& error) {
-        ShowStandardErrorBox(dialog, error.what());
+    } catch (...) {
+        PassErrorUp(GetParent(dialog), CurrentExceptionText());
         return FALSE;
     }
 }

@@ -2,23 +2,45 @@
 
 namespace tarvik {
 
-void RunModalLoop(HWND window, HWND owner) {
+void ModalLoop::Run(HWND window, HWND focus) {
+    if (running_ || !window) return;
+    const HWND owner = GetWindow(window, GW_OWNER);
+    const HWND previousActive = GetActiveWindow();
     const bool ownerWasEnabled = owner && IsWindowEnabled(owner);
     if (ownerWasEnabled) EnableWindow(owner, FALSE);
     ShowWindow(window, SW_SHOW);
     SetForegroundWindow(window);
+    if (focus) SetFocus(focus);
 
-    MSG message;
-    while (IsWindowVisible(window) && GetMessageA(&message, nullptr, 0, 0) > 0) {
+    running_ = true;
+    MSG message{};
+    while (running_ && IsWindowVisible(window)) {
+        const BOOL got = GetMessageA(&message, nullptr, 0, 0);
+        if (got == 0) {
+            // The program is ending: leave the quit message to the main loop.
+            PostQuitMessage(static_cast<int>(message.wParam));
+            break;
+        }
+        if (got == -1) break;
         if (!IsDialogMessageA(window, &message)) {
             TranslateMessage(&message);
             DispatchMessageA(&message);
         }
     }
-    // Enable the owner before the window is hidden for good, so the
-    // activation goes back to it and not to another application.
-    if (ownerWasEnabled) EnableWindow(owner, TRUE);
-    if (owner) SetActiveWindow(owner);
+    running_ = false;
+
+    if (ownerWasEnabled && IsWindow(owner)) EnableWindow(owner, TRUE);
+    if (IsWindow(window)) ShowWindow(window, SW_HIDE);
+    const HWND back = previousActive && IsWindow(previousActive) ? previousActive : owner;
+    if (back && IsWindow(back)) SetActiveWindow(back);
+}
+
+void ModalLoop::End(HWND window) {
+    if (running_) {
+        running_ = false;  // Run hides the window once the owner takes input again
+    } else {
+        ShowWindow(window, SW_HIDE);
+    }
 }
 
 void CentreOnDesktop(HWND window) {
@@ -31,12 +53,6 @@ void CentreOnDesktop(HWND window) {
     SetWindowPos(window, nullptr, work.left + (work.right - work.left - width) / 2,
                  work.top + (work.bottom - work.top - height) / 2, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-HFONT CreateUiFont(int characterHeight) {
-    return CreateFontA(-characterHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
-                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                       DEFAULT_PITCH | FF_DONTCARE, "ＭＳ Ｐゴシック");
 }
 
 }  // namespace tarvik

@@ -1,5 +1,5 @@
-// Every modal step of the program's windows goes through this interface, so
-// tests can answer message boxes, file dialogs, the input prompt and the
+// Every modal step of the program's windows goes through these interfaces,
+// so tests can answer message boxes, file dialogs, the input prompt and the
 // modal windows with a script while the real windows run.
 #pragma once
 
@@ -9,6 +9,21 @@
 #include <string>
 
 namespace tarvik {
+
+class MessageBoxStep {
+public:
+    virtual ~MessageBoxStep() = default;
+    // Shows a message box (MessageBoxA's arguments) and returns the button pressed.
+    virtual int ShowMessageBox(HWND owner, const std::string& text, const std::string& caption, UINT type) = 0;
+};
+
+// The program's own message boxes.
+class SystemMessageBoxes : public MessageBoxStep {
+public:
+    int ShowMessageBox(HWND owner, const std::string& text, const std::string& caption, UINT type) override {
+        return MessageBoxA(owner, text.c_str(), caption.c_str(), type);
+    }
+};
 
 struct InputPromptRequest {
     std::string caption;

@@ -3,15 +3,17 @@
 
 #include <windows.h>
 
-#include <exception>
+#include <string>
+
+#include "callback_wall.h"
 
 namespace tarvik {
 
 // Keeps the window object in the window's user data from WM_NCCREATE to
 // WM_NCDESTROY and hands every message to its OnMessage. It is also the
-// place where the program's errors stop: nothing unwinds through the window
-// system's frames; an error ends the handler that raised it and is shown in
-// the standard error box (the object's ShowError).
+// wall where the program's errors stop (callback_wall.h): whatever a handler
+// throws ends that handler and is shown in the window's standard error box
+// (its ShowError), as is an error a control filter passes up.
 template <typename Window>
 LRESULT CALLBACK WindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
@@ -26,12 +28,34 @@ LRESULT CALLBACK WindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
         self->Attach(nullptr);
         return DefWindowProcA(hwnd, message, wParam, lParam);
     }
+    // noexcept: a standard error box that throws ends the program (callback_wall.h).
+    const auto showError = [self](const std::string& text) noexcept { self->ShowError(text); };
+    if (message == StandardErrorMessage()) {
+        showError(*reinterpret_cast<const std::string*>(lParam));
+        return TRUE;
+    }
     try {
         return self->OnMessage(message, wParam, lParam);
-    } catch (const std::exception& error) {
-        self->ShowError(error.what());
+    } catch (...) {
+        showError(CurrentExceptionText());
         return 0;
     }
+}
+
+// Registers a window class of the program: arrow cursor, button-face
+// background. A class registered before (a second window object of the same
+// class, as tests make) counts as registered; false when it cannot be.
+[[nodiscard]] inline bool RegisterWindowClass(HINSTANCE instance, const char* name, WNDPROC procedure,
+                                              HICON icon = nullptr) {
+    WNDCLASSEXA windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = icon;
+    windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = name;
+    return RegisterClassExA(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
 }  // namespace tarvik

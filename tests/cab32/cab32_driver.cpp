@@ -31,6 +31,7 @@
 
 #include "cab32_api.h"
 #include "dll_module.h"
+#include "stored_cabinet.h"
 
 namespace api = tarvik::cab32;
 
@@ -45,7 +46,7 @@ double ProcessorSeconds() {
 }
 
 int RunCab(const tarvik::DllModule& dll, const char* command) {
-    auto* cab = dll.Find<api::CabFn>("Cab");
+    auto* cab = dll.Find(api::kCab);
     if (!cab) return 200;
     std::vector<char> output(64000, '\x7F');
     LARGE_INTEGER frequency, start, end;
@@ -63,10 +64,10 @@ int RunCab(const tarvik::DllModule& dll, const char* command) {
 }
 
 int Members(const tarvik::DllModule& dll, const char* path, const char* wildcard, bool details) {
-    auto* open = dll.Find<api::CabOpenArchiveFn>("CabOpenArchive");
-    auto* close = dll.Find<api::CabCloseArchiveFn>("CabCloseArchive");
-    auto* first = dll.Find<api::CabFindFirstFn>("CabFindFirst");
-    auto* next = dll.Find<api::CabFindNextFn>("CabFindNext");
+    auto* open = dll.Find(api::kCabOpenArchive);
+    auto* close = dll.Find(api::kCabCloseArchive);
+    auto* first = dll.Find(api::kCabFindFirst);
+    auto* next = dll.Find(api::kCabFindNext);
     if (!open || !close || !first || !next) return 200;
     HANDLE archive = open(nullptr, path, 0);
     if (!archive) return 1;
@@ -74,65 +75,30 @@ int Members(const tarvik::DllModule& dll, const char* path, const char* wildcard
     for (int found = first(archive, wildcard, record); found != -1; found = next(archive, record)) {
         DWORD size = 0;
         WORD date = 0, time = 0, attributes = 0;
-        std::memcpy(&size, record, 4);
-        std::memcpy(&date, record + 8, 2);
-        std::memcpy(&time, record + 10, 2);
-        std::memcpy(&attributes, record + 12, 2);
+        std::memcpy(&size, record + api::kRecordOriginalSize.offset, sizeof size);
+        std::memcpy(&date, record + api::kRecordDate.offset, sizeof date);
+        std::memcpy(&time, record + api::kRecordTime.offset, sizeof time);
+        std::memcpy(&attributes, record + api::kRecordAttributes.offset, sizeof attributes);
         if (details) std::printf("%lu %u %u %u ", static_cast<unsigned long>(size), date, time, attributes);
-        std::printf("%s\n", reinterpret_cast<const char*>(record + api::kMemberPathOffset));
+        std::printf("%s\n", reinterpret_cast<const char*>(record + api::kRecordPath.offset));
     }
     close(archive);
     return 0;
 }
 
-void Put16(std::string& s, unsigned v) {
-    s += static_cast<char>(v & 0xFF);
-    s += static_cast<char>((v >> 8) & 0xFF);
-}
-
-void Put32(std::string& s, unsigned v) {
-    Put16(s, v & 0xFFFF);
-    Put16(s, v >> 16);
-}
-
 int Craft(const char* path, char** names, int count) {
-    std::string files;
-    std::string data;
-    for (int i = 0; i < count; ++i) {
-        Put32(files, static_cast<unsigned>(std::strlen(names[i])));
-        Put32(files, static_cast<unsigned>(data.size()));
-        Put16(files, 0);
-        Put16(files, 0x5988);  // 2024-12-08
-        Put16(files, 0);
-        Put16(files, 0x20);
-        files += names[i];
-        files += '\0';
-        data += names[i];
-    }
-    const unsigned dataOffset = 44 + static_cast<unsigned>(files.size());
-    std::string cab = "MSCF";
-    for (unsigned v : {0u, dataOffset + 8 + static_cast<unsigned>(data.size()), 0u, 44u, 0u}) Put32(cab, v);
-    cab += "\x03\x01";
-    for (unsigned v : {1u, static_cast<unsigned>(count), 0u, 1u, 0u}) Put16(cab, v);
-    Put32(cab, dataOffset);
-    Put16(cab, 1);
-    Put16(cab, 0);
-    cab += files;
-    Put32(cab, 0);  // no checksum
-    Put16(cab, static_cast<unsigned>(data.size()));
-    Put16(cab, static_cast<unsigned>(data.size()));
-    cab += data;
-    FILE* out = std::fopen(path, "wb");
-    if (!out) return 1;
-    const bool ok = std::fwrite(cab.data(), 1, cab.size(), out) == cab.size();
-    return std::fclose(out) == 0 && ok ? 0 : 1;
+    std::vector<testing_support::StoredMember> members;
+    for (int i = 0; i < count; ++i) members.push_back({names[i], names[i]});
+    testing_support::StoredCabinetOptions options;
+    options.checksums = false;
+    return testing_support::WriteBytes(path, testing_support::BuildStoredCabinet(members, options)) ? 0 : 1;
 }
 
 // While `command` runs on another thread, CabGetRunning answers true and a
 // second Cab call is refused with result 12; afterwards it answers false.
 int Busy(const tarvik::DllModule& dll, const char* command) {
-    auto* cab = dll.Find<api::CabFn>("Cab");
-    auto* running = dll.Find<api::CabGetRunningFn>("CabGetRunning");
+    auto* cab = dll.Find(api::kCab);
+    auto* running = dll.Find(api::kCabGetRunning);
     if (!cab || !running) return 200;
     std::atomic<int> result{-1};
     std::thread worker([&] {
@@ -157,9 +123,9 @@ int Busy(const tarvik::DllModule& dll, const char* command) {
 
 // Watches for the library's progress window while `command` runs.
 int ProgressWindow(const tarvik::DllModule& dll, const char* command, bool withOwner) {
-    auto* cab = dll.Find<api::CabFn>("Cab");
-    auto* setOwner = dll.Find<api::CabSetOwnerWindowFn>("CabSetOwnerWindow");
-    auto* clearOwner = dll.Find<api::CabClearOwnerWindowFn>("CabClearOwnerWindow");
+    auto* cab = dll.Find(api::kCab);
+    auto* setOwner = dll.Find(api::kCabSetOwnerWindow);
+    auto* clearOwner = dll.Find(api::kCabClearOwnerWindow);
     if (!cab || !setOwner || !clearOwner) return 200;
     HWND owner = withOwner ? CreateWindowExA(0, "STATIC", "owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 400, 300,
                                              nullptr, nullptr, nullptr, nullptr)
@@ -229,7 +195,7 @@ int main(int argc, char** argv) {
     if (action == "busy") return Busy(dll, argv[3]);
     if (action == "progress") return ProgressWindow(dll, argv[3], argc > 4 && std::string(argv[4]) == "owner");
     if (action == "check") {
-        auto* check = dll.Find<api::CabCheckArchiveFn>("CabCheckArchive");
+        auto* check = dll.Find(api::kCabCheckArchive);
         return check && check(argv[3], 2) ? 0 : 1;
     }
     if (action == "members") return Members(dll, argv[3], argc > 4 ? argv[4] : "*.*", false);

@@ -5,6 +5,7 @@
 #include "cab_format.h"
 #include "listing.h"
 #include "member_record.h"
+#include "stored_cabinet.h"
 
 namespace cab32 {
 namespace {
@@ -23,55 +24,12 @@ private:
     std::string bytes_;
 };
 
-void Put16(std::string& s, std::uint32_t v) {
-    s += static_cast<char>(v & 0xFF);
-    s += static_cast<char>((v >> 8) & 0xFF);
-}
-void Put32(std::string& s, std::uint32_t v) {
-    Put16(s, v & 0xFFFF);
-    Put16(s, v >> 16);
-}
+using Member = testing_support::StoredMember;
 
-struct Member {
-    std::string name;
-    std::string data;
-};
-
-// An uncompressed cabinet with one folder and one data block, as the format
-// describes it, with a real data checksum.
-std::string BuildCabinet(const std::vector<Member>& members, std::uint16_t folderIndexOverride = 0) {
-    std::string files;
-    std::string data;
-    for (const Member& m : members) {
-        Put32(files, static_cast<std::uint32_t>(m.data.size()));
-        Put32(files, static_cast<std::uint32_t>(data.size()));
-        Put16(files, folderIndexOverride);
-        Put16(files, (46u << 9) | (12u << 5) | 8u);  // 2026-12-08
-        Put16(files, (21u << 11) | (5u << 5) | 15u);  // 21:05:30
-        Put16(files, 0x20);
-        files += m.name + '\0';
-        data += m.data;
-    }
-    const std::uint32_t filesOffset = 36 + 8;
-    const std::uint32_t dataOffset = filesOffset + static_cast<std::uint32_t>(files.size());
-    const std::uint32_t total = dataOffset + 8 + static_cast<std::uint32_t>(data.size());
-    std::string cab = "MSCF";
-    for (std::uint32_t v : {0u, total, 0u, filesOffset, 0u}) Put32(cab, v);
-    cab += "\x03\x01";
-    for (std::uint32_t v : {1u, static_cast<std::uint32_t>(members.size()), 0u, 7u, 0u}) Put16(cab, v);
-    Put32(cab, dataOffset);
-    Put16(cab, 1);
-    Put16(cab, 0);
-    cab += files;
-    std::string blockHeader;
-    Put16(blockHeader, static_cast<std::uint32_t>(data.size()));
-    Put16(blockHeader, static_cast<std::uint32_t>(data.size()));
-    const auto* raw = reinterpret_cast<const unsigned char*>(data.data());
-    const std::uint32_t sum = CabChecksum(reinterpret_cast<const unsigned char*>(blockHeader.data()), 4,
-                                          CabChecksum(raw, data.size(), 0));
-    Put32(cab, sum);
-    cab += blockHeader + data;
-    return cab;
+std::string BuildCabinet(const std::vector<Member>& members, std::int32_t folderIndex = -1) {
+    testing_support::StoredCabinetOptions options;
+    options.folderIndex = folderIndex;
+    return testing_support::BuildStoredCabinet(members, options);
 }
 
 const std::vector<Member> kMembers = {{"a.txt", "hello"}, {"sub dir\\\x83\x5C.bin", std::string(300, '\x5C')},
@@ -121,6 +79,86 @@ TEST(VerifyDataChecksums, FindsADamagedByteThatTheTablesDoNotShow) {
     EXPECT_EQ(VerifyDataChecksums(source, dir), CabFault::BadChecksum);
 }
 
+// A folder table entry claiming `compression` (its data stays stored).
+struct CompressionCase {
+    std::uint16_t compression;
+    CabFault expected;
+};
+
+class FolderCompression : public ::testing::TestWithParam<CompressionCase> {};
+
+TEST_P(FolderCompression, OnlyWhatCanBeDecodedPasses) {
+    std::string cab = BuildCabinet(kMembers);
+    const std::size_t entry = testing_support::FolderEntryOffset(cab, 0);
+    cab[entry + 6] = static_cast<char>(GetParam().compression & 0xFF);
+    cab[entry + 7] = static_cast<char>(GetParam().compression >> 8);
+    CabDirectory dir;
+    EXPECT_EQ(ReadCabDirectory(MemorySource(cab), dir, true), GetParam().expected);
+    EXPECT_EQ(dir.members.size(), kMembers.size());  // the tables are read either way
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, FolderCompression,
+    ::testing::Values(CompressionCase{0x0000, CabFault::None}, CompressionCase{0x0001, CabFault::None},
+                      CompressionCase{0x0F03, CabFault::None},                // LZX 15
+                      CompressionCase{0x1503, CabFault::None},                // LZX 21
+                      CompressionCase{0x0E03, CabFault::UnknownCompression},  // LZX 14
+                      CompressionCase{0x1603, CabFault::UnknownCompression},  // LZX 22
+                      CompressionCase{0x0A12, CabFault::None},                // Quantum level 1, 2^10
+                      CompressionCase{0x1572, CabFault::None},                // Quantum level 7, 2^21
+                      CompressionCase{0x1502, CabFault::UnknownCompression},  // Quantum level 0
+                      CompressionCase{0x1582, CabFault::UnknownCompression},  // Quantum level 8
+                      CompressionCase{0x0912, CabFault::UnknownCompression},  // Quantum window 2^9
+                      CompressionCase{0x1612, CabFault::UnknownCompression},  // Quantum window 2^22
+                      CompressionCase{0x0004, CabFault::UnknownCompression},
+                      CompressionCase{0x000F, CabFault::UnknownCompression}));
+
+// Folders whose data blocks all lie on the same bytes: the tables are small,
+// the walk they ask for is not.
+std::string FoldersSharingTheirData(std::uint16_t folders, std::uint16_t blocksEach) {
+    std::string cab = BuildCabinet({{"a.txt", ""}});
+    const std::size_t entry = testing_support::FolderEntryOffset(cab, 0);
+    std::string table = cab.substr(entry, 8);
+    table[4] = static_cast<char>(blocksEach & 0xFF);
+    table[5] = static_cast<char>(blocksEach >> 8);
+    std::string extra;
+    for (std::uint16_t i = 1; i < folders; ++i) extra += table;
+    cab = cab.substr(0, entry) + table + extra + cab.substr(entry + 8);
+    // Shift every offset past the added entries and append the empty blocks.
+    auto shift32 = [&](std::size_t at) {
+        std::uint32_t v = 0;
+        std::memcpy(&v, cab.data() + at, 4);
+        v += static_cast<std::uint32_t>(extra.size());
+        std::memcpy(cab.data() + at, &v, 4);
+    };
+    shift32(16);  // the file table
+    for (std::uint16_t i = 0; i < folders; ++i) shift32(entry + 8u * i);
+    cab[26] = static_cast<char>(folders & 0xFF);
+    cab[27] = static_cast<char>(folders >> 8);
+    cab.resize(cab.size() - 8);  // the one empty block, written anew below
+    for (std::uint16_t i = 0; i < blocksEach; ++i) cab += std::string(8, '\0');
+    const std::uint32_t total = static_cast<std::uint32_t>(cab.size());
+    std::memcpy(cab.data() + 8, &total, 4);
+    return cab;
+}
+
+TEST(ReadCabDirectory, RefusesFoldersThatShareTheirDataAndWalksNoMoreThanTheFileHolds) {
+    CabDirectory dir;
+    // One folder of 65,535 empty blocks is sound; fifty on the same bytes are not.
+    EXPECT_EQ(ReadCabDirectory(MemorySource(FoldersSharingTheirData(1, 65535)), dir, true), CabFault::None);
+    EXPECT_EQ(ReadCabDirectory(MemorySource(FoldersSharingTheirData(50, 65535)), dir, true), CabFault::BadTables);
+    EXPECT_EQ(ReadCabDirectory(MemorySource(FoldersSharingTheirData(2, 3)), dir, true), CabFault::BadTables);
+}
+
+TEST(ReadCabDirectory, RefusesFolderDataOnTheTables) {
+    std::string cab = BuildCabinet(kMembers);
+    const std::size_t entry = testing_support::FolderEntryOffset(cab, 0);
+    const std::uint32_t onTheFileTable = 44;
+    std::memcpy(cab.data() + entry, &onTheFileTable, 4);
+    CabDirectory dir;
+    EXPECT_NE(ReadCabDirectory(MemorySource(cab), dir, true), CabFault::None);
+}
+
 TEST(CabChecksum, TailBytesTakenInTheFormatsOrder) {
     const unsigned char bytes[] = {1, 2, 3, 4, 5, 6, 7};
     // One whole word 0x04030201, then the tail 5, 6, 7 as 0x050607.
@@ -128,13 +166,13 @@ TEST(CabChecksum, TailBytesTakenInTheFormatsOrder) {
     EXPECT_EQ(CabChecksum(bytes, 0, 0x1234u), 0x1234u);
 }
 
-TEST(FillMemberRecord, PathAtByte26AndDocumentedFields) {
+TEST(MemberRecords, PathAtByte26AndDocumentedFields) {
     MemorySource source(BuildCabinet(kMembers));
     CabDirectory dir;
     ASSERT_EQ(ReadCabDirectory(source, dir, true), CabFault::None);
-    unsigned char record[kRecordSize];
+    unsigned char record[tarvik::cab32::kMemberRecordSize];
     std::memset(record, 0xEE, sizeof record);
-    FillMemberRecord(dir, 1, record);
+    MemberRecords(dir).Fill(1, record);
     EXPECT_STREQ(reinterpret_cast<const char*>(record + 26), "sub dir\\\x83\x5C.bin");
     std::uint32_t size = 0;
     std::memcpy(&size, record, 4);
@@ -142,8 +180,8 @@ TEST(FillMemberRecord, PathAtByte26AndDocumentedFields) {
     std::uint16_t date = 0;
     std::memcpy(&date, record + 8, 2);
     EXPECT_EQ(FormatDosDate(date), "2026/12/08");
-    EXPECT_STREQ(reinterpret_cast<const char*>(record + kRecordMethodOffset), "\x96\xB3\x88\xB3\x8F\x6B");
-    EXPECT_EQ(record[kRecordSize - 1], 0);  // the whole record is written
+    EXPECT_STREQ(reinterpret_cast<const char*>(record + tarvik::cab32::kRecordMethod.offset), "\x96\xB3\x88\xB3\x8F\x6B");
+    EXPECT_EQ(record[tarvik::cab32::kMemberRecordSize - 1], 0);  // the whole record is written
 }
 
 TEST(FormatDosDateTime, ReadsTheBitFields) {

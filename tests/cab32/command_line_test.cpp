@@ -53,6 +53,17 @@ TEST(ParseCommand, ExtractWithFolderSwitchesAndEmptyFolder) {
     EXPECT_EQ(parsed.command.listFiles, std::vector<std::string>{"C:\\\\Files.txt"});
 }
 
+TEST(ParseCommand, ListFileNameMayStandInQuotes) {
+    ParsedCommand parsed = ParseCommand("-a a.cab @\"C:\\Tar vik \x83\x5C\x95\x5C\\Files.txt\"");
+    ASSERT_TRUE(parsed.ok) << parsed.error;
+    EXPECT_EQ(parsed.command.listFiles, std::vector<std::string>{"C:\\Tar vik \x83\x5C\x95\x5C\\Files.txt"});
+    EXPECT_TRUE(parsed.command.names.empty());
+    // Wholly in quotes, it is a name.
+    parsed = ParseCommand("-a a.cab \"@b.txt\"");
+    EXPECT_TRUE(parsed.command.listFiles.empty());
+    EXPECT_EQ(parsed.command.names, std::vector<std::string>{"@b.txt"});
+}
+
 TEST(ParseCommand, CompressionSwitches) {
     EXPECT_EQ(ParseCommand("-a -mz a.cab").command.compression, Compression::MsZip);
     EXPECT_EQ(ParseCommand("-a -ms a.cab").command.compression, Compression::None);

@@ -265,8 +265,48 @@ suite_busy() {
   [ "$(drv members w.cab '*.*' | tr -d '\r' | wc -l)" = 3 ] || fail "*.* enumeration"
 }
 
+# Extraction onto a volume that fills up: the member that does not fit fails
+# loudly and leaves nothing; the members that fit come out whole.
+suite_fulldisk() {
+  mkdir -p small
+  if ! mount -t tmpfs -o size=2m tarvik-small small 2>/dev/null; then
+    echo "SKIPPED: a small tmpfs cannot be mounted here (root is needed)"
+    exit 77
+  fi
+  trap 'umount -l "$work/small" 2>/dev/null' EXIT
+  mkdir src
+  head -c 1500000 /dev/urandom > src/big1.bin
+  head -c 1500000 /dev/urandom > src/big2.bin
+  echo "small" > src/small.txt
+  lib "-a -ms full.cab src\\big1.bin src\\big2.bin src\\small.txt"; expect_rc 0 "create"
+  no_leftovers() { [ -z "$(find small -name 'c32*.tmp' 2>/dev/null)" ] || fail "$1: temporary file left"; }
+
+  lib "-x full.cab $(winpath "$work/small/x")\\"; expect_rc 7 "extract onto a full volume"
+  echo "$OUT" | grep -q 'big2.bin (ディスクの空きが足りません)' || fail "the failed member and why: $OUT"
+  echo "$OUT" | grep -q '解凍を終了しました' && fail "a failed extraction reported as finished: $OUT"
+  cmp -s small/x/src/big1.bin src/big1.bin || fail "first member whole"
+  [ -e small/x/src/big2.bin ] && fail "member that did not fit left behind"
+  cmp -s small/x/src/small.txt src/small.txt || fail "member after the failed one whole"
+  no_leftovers "-x"
+  rm -rf small/x
+
+  # Only the big member, picked through a list, onto a volume with 1 MB left.
+  head -c 1000000 /dev/zero > small/filler
+  printf 'src\\big2.bin\r\n' > pick.txt
+  lib "-x full.cab $(winpath "$work/small/s")\\ @pick.txt"; expect_rc 7 "selective extract onto a full volume"
+  [ -z "$(find small/s -type f 2>/dev/null)" ] || fail "selective extraction left: $(find small/s -type f)"
+  no_leftovers "selective -x"
+  rm -rf small/s small/filler
+
+  lib "-f full.cab "; expect_rc 0 "self-extractor"
+  "$wine_run" full.exe -d "$(winpath "$work/small/sfx")" >/dev/null 2>&1 && fail "self-extractor reports success"
+  cmp -s small/sfx/src/big1.bin src/big1.bin || fail "self-extractor: first member whole"
+  [ -e small/sfx/src/big2.bin ] && fail "self-extractor: member that did not fit left behind"
+  no_leftovers "self-extractor"
+}
+
 case $suite in
-  roundtrip|refusals|volumes|selfextract|busy) "suite_$suite" ;;
+  roundtrip|refusals|volumes|selfextract|busy|fulldisk) "suite_$suite" ;;
   *) echo "unknown suite $suite"; exit 2 ;;
 esac
 if [ "$failures" -gt 0 ]; then

@@ -4,7 +4,9 @@
 #include <windows.h>
 
 #include <array>
+#include <cstdint>
 #include <cstring>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -91,43 +93,57 @@ TEST(ArchiverFunctionGating, EachQuestionAsksItsOwnIndex) {
     EXPECT_EQ(fake->lastCheckMode, 2);
 }
 
-TEST(ArchiverFunctionGating, MissingEntryPointsGiveNotAvailableAnswers) {
-    {
-        FakeCab32 fake(FakeVariant::NoQuery);
-        EXPECT_FALSE(tarvik::ArchiverHasFunction(0));
-        EXPECT_FALSE(tarvik::ArchiverCheckArchive("a.cab", 2));
-        char output[8] = "x";
-        EXPECT_EQ(tarvik::RunArchiverCommand(nullptr, "-t a.cab", output, sizeof output), -1);
+// A library without one entry point: what needs it answers "not available",
+// the rest works as with the whole library.
+struct WithoutEntryPoint {
+    const char* entryPoint;
+    FakeVariant variant;
+    bool offersFunctions;   // ArchiverHasFunction answers the library's true
+    bool checksArchives;    // ArchiverCheckArchive answers the library's true
+    std::uint16_t version;  // what ArchiverVersion reads (the double answers 90)
+    bool runsCommands;      // RunArchiverCommand reaches Cab
+    bool listsMembers;
+};
+
+void PrintTo(const WithoutEntryPoint& missing, std::ostream* out) { *out << "without " << missing.entryPoint; }
+
+class ArchiverWithoutAnEntryPoint : public ::testing::TestWithParam<WithoutEntryPoint> {};
+
+TEST_P(ArchiverWithoutAnEntryPoint, AnswersNotAvailableWhereItIsNeeded) {
+    const WithoutEntryPoint& expected = GetParam();
+    FakeCab32 fake(expected.variant);
+    fake.SetMembers({"a.txt"});
+    EXPECT_EQ(tarvik::ArchiverHasFunction(0), expected.offersFunctions);
+    EXPECT_EQ(tarvik::ArchiverHasFunction(1), expected.offersFunctions);
+    EXPECT_EQ(tarvik::ArchiverCheckArchive("a.cab", 2), expected.checksArchives);
+    EXPECT_EQ(tarvik::ArchiverVersion(), expected.version);
+
+    char output[8] = "x";
+    EXPECT_EQ(tarvik::RunArchiverCommand(nullptr, "-t a.cab", output, sizeof output) != -1, expected.runsCommands);
+    if (!expected.runsCommands) {
         EXPECT_EQ(fake->cabCalls, 0);
-    }
-    {
-        FakeCab32 fake(FakeVariant::NoCab);
-        char output[8] = "x";
-        EXPECT_EQ(tarvik::RunArchiverCommand(nullptr, "-t a.cab", output, sizeof output), -1);
         EXPECT_STREQ(output, "x");
     }
-    {
-        FakeCab32 fake(FakeVariant::NoOwnerWindow);
-        char output[8] = "x";
-        EXPECT_EQ(tarvik::RunArchiverCommand(nullptr, "-t a.cab", output, sizeof output), -1);
-        EXPECT_EQ(fake->cabCalls, 0);
-        EXPECT_STREQ(output, "x");
-    }
-    {
-        FakeCab32 fake(FakeVariant::NoVersion);
-        EXPECT_TRUE(tarvik::ArchiverHasFunction(1));
-        EXPECT_EQ(tarvik::ArchiverVersion(), 0);
-    }
-    {
-        FakeCab32 fake(FakeVariant::NoFindNext);
-        fake.SetMembers({"a.txt"});
-        HiddenListBox list;
-        tarvik::ListArchiveMembers(nullptr, "a.cab", list.get());
-        EXPECT_TRUE(list.Items().empty());
+
+    HiddenListBox list;
+    tarvik::ListArchiveMembers(nullptr, "a.cab", list.get());
+    EXPECT_EQ(list.Items().size(), expected.listsMembers ? 1u : 0u);
+    if (!expected.listsMembers) {
         EXPECT_EQ(fake->openCalls, 0);
     }
     EXPECT_FALSE(LibraryStillLoaded());
 }
+
+// The member listing asks no function number, so only a missing find or
+// open entry point stops it.
+INSTANTIATE_TEST_SUITE_P(, ArchiverWithoutAnEntryPoint,
+                         ::testing::Values(
+                             WithoutEntryPoint{"CabQueryFunctionList", FakeVariant::NoQuery, false, false, 0, false, true},
+                             WithoutEntryPoint{"Cab", FakeVariant::NoCab, true, true, 90, false, true},
+                             WithoutEntryPoint{"CabSetOwnerWindow", FakeVariant::NoOwnerWindow, true, true, 90, false, true},
+                             WithoutEntryPoint{"CabGetVersion", FakeVariant::NoVersion, true, true, 0, true, true},
+                             WithoutEntryPoint{"CabFindNext", FakeVariant::NoFindNext, true, true, 90, true, false}),
+                         [](const auto& test) { return std::string(test.param.entryPoint); });
 
 TEST(ArchiverVersion, KeepsOnlyTheLowSixteenBits) {
     FakeCab32 fake;

@@ -115,9 +115,34 @@ TEST(BuildJobCommand, ResponseFileOfAProgramInADriveRoot) {
     extract.programFolder = "C:\\";
     extract.selectiveExtraction = true;
     EXPECT_EQ(BuildJobCommand(extract), "-x a.cab D:\\o\\ @C:\\\\Files.txt");
-    // Never quoted, even in a folder with a blank.
-    compress.programFolder = "C:\\Program Files\\Tarvik32";
-    EXPECT_EQ(BuildJobCommand(compress), "-a -mz a.cab @C:\\Program Files\\Tarvik32\\Files.txt");
+}
+
+TEST(BuildJobCommand, ResponseFileOfAProgramInAFolderWithABlank) {
+    struct Case {
+        const char* folder;
+        const char* shortForm;  // as the file system gives it
+        const char* named;      // the response file as the command names it
+    };
+    const Case cases[] = {
+        // Without a blank the long path stays, whatever short form there is.
+        {"C:\\Tools\\Archivers", "C:\\Tools\\ARCHIV~1", "C:\\Tools\\Archivers\\Files.txt"},
+        {"C:\\Program Files\\Tar vik", "C:\\PROGRA~1\\TARVIK~1", "C:\\PROGRA~1\\TARVIK~1\\Files.txt"},
+        {"C:\\Program Files\\Tar vik", "", "\"C:\\Program Files\\Tar vik\\Files.txt\""},
+        // Short names switched off: the file system gives the long path back.
+        {"C:\\Program Files\\Tar vik", "C:\\Program Files\\Tar vik", "\"C:\\Program Files\\Tar vik\\Files.txt\""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.folder) + " / " + c.shortForm);
+        JobRequest compress = Compress("MSZIP", "-mz", "a.cab");
+        compress.programFolder = c.folder;
+        compress.programFolderShort = c.shortForm;
+        EXPECT_EQ(BuildJobCommand(compress), std::string("-a -mz a.cab @") + c.named);
+        JobRequest extract = Existing("-x", "a.cab", "D:\\o\\");
+        extract.programFolder = c.folder;
+        extract.programFolderShort = c.shortForm;
+        extract.selectiveExtraction = true;
+        EXPECT_EQ(BuildJobCommand(extract), std::string("-x a.cab D:\\o\\ @") + c.named);
+    }
 }
 
 TEST(CheckedMembers, KeepsCheckedEntriesInListOrder) {

@@ -1,11 +1,13 @@
 // A scriptable stand-in for "cab32.dll" used only by the tests of the
 // program's library binding and windows. It answers from a script in named
-// shared memory and records how it was called.
+// shared memory and records how it was called. Its entry points are those
+// of cab32_api.h.
 #include <windows.h>
 
 #include <cstdio>
 #include <cstring>
 
+#include "cab32_api.h"
 #include "fake_cab32_script.h"
 
 using fake_cab32::Script;
@@ -36,15 +38,17 @@ bool StartsWithCabinetSignature(const char* path) {
 }
 
 int FillRecord(void* record, int index) {
+    namespace api = tarvik::cab32;
     if (index >= g_script->memberCount || index >= fake_cab32::kMaxMembers) return -1;
     auto* bytes = static_cast<char*>(record);
-    std::memset(bytes, 0, 560);
+    std::memset(bytes, 0, api::kMemberRecordSize);
     const char* member = g_script->members[index];
+    char* path = bytes + api::kRecordPath.offset;
     if (g_script->membersFillRecord) {
-        std::memset(bytes + 26, 'X', 560 - 26);
-        std::memcpy(bytes + 26, member, std::strlen(member));
+        std::memset(path, 'X', api::kMemberRecordSize - api::kRecordPath.offset);
+        std::memcpy(path, member, std::strlen(member));
     } else {
-        std::memcpy(bytes + 26, member, std::strlen(member) + 1);
+        std::memcpy(path, member, std::strlen(member) + 1);
     }
     return 0;
 }
@@ -63,6 +67,7 @@ int WINAPI Cab(HWND owner, LPCSTR commandLine, LPSTR output, DWORD outputSize) {
     s.lastCabOwner = static_cast<std::uint64_t>(reinterpret_cast<UINT_PTR>(owner));
     s.lastBufferSize = outputSize;
     s.ownerDuringCab = static_cast<std::uint64_t>(reinterpret_cast<UINT_PTR>(g_owner));
+    s.ownerEnabledDuringCab = IsWindowEnabled(owner);
     if (output && outputSize > 0) {
         if (s.outputWithoutNul) {
             std::memset(output, 'Z', outputSize);

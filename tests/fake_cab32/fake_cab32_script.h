@@ -48,6 +48,7 @@ struct Script {
     std::int32_t setOwnerCalls;
     std::int32_t clearOwnerCalls;
     std::uint64_t ownerDuringCab;   // owner registered with CabSetOwnerWindow when Cab ran
+    std::int32_t ownerEnabledDuringCab;  // IsWindowEnabled of Cab's owner window while Cab ran
     std::int32_t checkCalls;
     char lastCheckPath[520];
     std::int32_t lastCheckMode;

@@ -9,7 +9,7 @@
 #include "window_test_support.h"
 
 using namespace tarvik;
-using namespace window_test;
+using namespace testing_support;
 
 namespace {
 
@@ -28,19 +28,18 @@ struct ScriptedPrompt : InputPromptStep {
 class FolderChooser : public ::testing::Test {
 protected:
     void SetUp() override {
-        ChosenFolder.clear();
         CreateDirectoryA(temp_.Child("alpha").c_str(), nullptr);
         CreateDirectoryA(temp_.Child("beta").c_str(), nullptr);
         ASSERT_TRUE(SetCurrentDirectoryA(temp_.path().c_str()));
         owner_ = CreateWindowExA(0, "STATIC", "owner", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
         ASSERT_TRUE(chooser_.Create(owner_));
         ShowWindow(chooser_.hwnd(), SW_SHOWNOACTIVATE);
-        Pump();
+        PumpMessages();
     }
     void TearDown() override {
         SetCurrentDirectoryA("C:\\");
         DestroyWindow(owner_);
-        Pump();
+        PumpMessages();
     }
 
     HWND Control(int id) const { return GetDlgItem(chooser_.hwnd(), id); }
@@ -69,7 +68,7 @@ protected:
     void ClickLine(int index) const {
         PostMessageA(List(), WM_LBUTTONDOWN, MK_LBUTTON, PointOfLine(index));
         PostMessageA(List(), WM_LBUTTONUP, 0, PointOfLine(index));
-        Pump();
+        PumpMessages();
     }
     void DoubleClickLine(const std::string& label) const {
         const int index = LineOf(label);
@@ -77,24 +76,26 @@ protected:
         ClickLine(index);
         PostMessageA(List(), WM_LBUTTONDBLCLK, MK_LBUTTON, PointOfLine(index));
         PostMessageA(List(), WM_LBUTTONUP, 0, PointOfLine(index));
-        Pump();
+        PumpMessages();
     }
     // The notification a button sends its window when it is clicked.
     WPARAM Clicked(int id) const { return MAKEWPARAM(id, BN_CLICKED); }
     void Click(int id) const {
         SendMessageA(chooser_.hwnd(), WM_COMMAND, Clicked(id), reinterpret_cast<LPARAM>(Control(id)));
     }
-    // Shows the chooser modally; the posted click ends the showing.
-    void ShowModalAndClick(int id) {
+    // Shows the chooser modally; the posted click ends the showing, which
+    // answers the folder confirmed last.
+    std::string ShowModalAndClick(int id) {
         PostMessageA(chooser_.hwnd(), WM_COMMAND, Clicked(id), reinterpret_cast<LPARAM>(Control(id)));
-        chooser_.ShowModal();
+        return chooser_.ShowModal();
     }
     std::string DriveRoot() const { return temp_.path().substr(0, 3); }
 
     TempFolder temp_;
     HWND owner_ = nullptr;
     ScriptedPrompt prompt_;
-    TfrmDirectory chooser_{GetModuleHandleA(nullptr), prompt_};
+    ScriptedSteps boxes_;  // answers the message boxes and records them
+    TfrmDirectory chooser_{GetModuleHandleA(nullptr), prompt_, boxes_};
 };
 
 TEST_F(FolderChooser, StartsAtTheProcessFolderWithThePathThenTheSubfolders) {
@@ -118,7 +119,7 @@ TEST_F(FolderChooser, ASingleClickHighlightsAndADoubleClickOpens) {
     DoubleClickLine("alpha");
     EXPECT_EQ(chooser_.CurrentFolder(), temp_.Child("alpha"));
     EXPECT_EQ(CurrentFolder(), temp_.Child("alpha"));
-    EXPECT_TRUE(ChosenFolder.empty());
+    EXPECT_TRUE(chooser_.ChosenFolder().empty());
 }
 
 TEST_F(FolderChooser, EnterOpensTheHighlightedLineButPressesOkElsewhere) {
@@ -127,18 +128,18 @@ TEST_F(FolderChooser, EnterOpensTheHighlightedLineButPressesOkElsewhere) {
     ShowModalAndClick(TfrmDirectory::IdBitBtn2);
     EXPECT_EQ(chooser_.CurrentFolder(), temp_.Child("beta"));
     EXPECT_EQ(CurrentFolder(), temp_.Child("beta"));
-    EXPECT_TRUE(ChosenFolder.empty());
+    EXPECT_TRUE(chooser_.ChosenFolder().empty());
 
     // In the drive box, Enter goes to the default button OK.
     PostMessageA(DriveBox(), WM_KEYDOWN, VK_RETURN, 1);
     chooser_.ShowModal();
-    EXPECT_EQ(ChosenFolder, temp_.Child("beta") + "\\");
+    EXPECT_EQ(chooser_.ChosenFolder(), temp_.Child("beta") + "\\");
 }
 
 TEST_F(FolderChooser, OkConfirmsTheFolderWithOneSeparatorAndEndsTheShowing) {
     DoubleClickLine("alpha");
     ShowModalAndClick(TfrmDirectory::IdBitBtn1);
-    EXPECT_EQ(ChosenFolder, temp_.Child("alpha") + "\\");
+    EXPECT_EQ(chooser_.ChosenFolder(), temp_.Child("alpha") + "\\");
     EXPECT_FALSE(IsWindowVisible(chooser_.hwnd()));
     EXPECT_TRUE(IsWindowEnabled(owner_));
 }
@@ -151,24 +152,24 @@ TEST_F(FolderChooser, OnADriveRootOkGivesTwoSeparatorsAndTheSuggestionOne) {
     ASSERT_EQ(prompt_.requests.size(), 1u);
     EXPECT_EQ(prompt_.requests[0].initialText, DriveRoot());
     ShowModalAndClick(TfrmDirectory::IdBitBtn1);
-    EXPECT_EQ(ChosenFolder, DriveRoot() + "\\");
+    EXPECT_EQ(chooser_.ChosenFolder(), DriveRoot() + "\\");
 }
 
 TEST_F(FolderChooser, CloseAndTheCloseBoxKeepTheLastConfirmedFolder) {
     DoubleClickLine("alpha");
     ShowModalAndClick(TfrmDirectory::IdBitBtn1);
-    ASSERT_EQ(ChosenFolder, temp_.Child("alpha") + "\\");
+    ASSERT_EQ(chooser_.ChosenFolder(), temp_.Child("alpha") + "\\");
 
     // The list keeps its place between showings.
     EXPECT_EQ(chooser_.CurrentFolder(), temp_.Child("alpha"));
     DoubleClickLine(std::string(FileNamePart(temp_.path())));
     ASSERT_EQ(chooser_.CurrentFolder(), temp_.path());
-    ShowModalAndClick(TfrmDirectory::IdBitBtn2);
-    EXPECT_EQ(ChosenFolder, temp_.Child("alpha") + "\\");
+    EXPECT_EQ(ShowModalAndClick(TfrmDirectory::IdBitBtn2), temp_.Child("alpha") + "\\");
+    EXPECT_EQ(chooser_.ChosenFolder(), temp_.Child("alpha") + "\\");
 
     PostMessageA(chooser_.hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
-    chooser_.ShowModal();
-    EXPECT_EQ(ChosenFolder, temp_.Child("alpha") + "\\");
+    EXPECT_EQ(chooser_.ShowModal(), temp_.Child("alpha") + "\\");
+    EXPECT_EQ(chooser_.ChosenFolder(), temp_.Child("alpha") + "\\");
     EXPECT_TRUE(IsWindow(chooser_.hwnd()));
     EXPECT_FALSE(IsWindowVisible(chooser_.hwnd()));
     EXPECT_TRUE(IsWindowEnabled(owner_));
@@ -193,7 +194,6 @@ TEST_F(FolderChooser, NewFolderIsListedButNotOpened) {
 }
 
 TEST_F(FolderChooser, FailedCreationsChangeNothingAndShowNothing) {
-    ErrorBoxWatcher boxes;
     const std::vector<std::string> before = Lines();
 
     prompt_.answer.reset();  // cancelled
@@ -206,13 +206,13 @@ TEST_F(FolderChooser, FailedCreationsChangeNothingAndShowNothing) {
     Click(TfrmDirectory::IdButton1);
     prompt_.answer = temp_.Child("bad|name");
     Click(TfrmDirectory::IdButton1);
-    Pump();
+    PumpMessages();
 
     EXPECT_EQ(prompt_.requests.size(), 5u);
     EXPECT_FALSE(FolderExists(temp_.Child("missing")));
     EXPECT_EQ(Lines(), before);
     EXPECT_EQ(chooser_.CurrentFolder(), temp_.path());
-    EXPECT_TRUE(boxes.Texts().empty());
+    EXPECT_TRUE(boxes_.messages.empty());
 }
 
 TEST_F(FolderChooser, CancelDoesNotBringBackAFolderRemovedMeanwhile) {
@@ -244,11 +244,10 @@ TEST_F(FolderChooser, AFolderEndingInATrailByte0x5CIsOneLevel) {
     ASSERT_EQ(prompt_.requests.size(), 1u);
     EXPECT_EQ(prompt_.requests[0].initialText, temp_.Child("ソ") + "\\");
     ShowModalAndClick(TfrmDirectory::IdBitBtn1);
-    EXPECT_EQ(ChosenFolder, temp_.Child("ソ") + "\\");
+    EXPECT_EQ(chooser_.ChosenFolder(), temp_.Child("ソ") + "\\");
 }
 
 TEST_F(FolderChooser, ADriveThatCannotBeEnteredLeavesBothControlsWhereTheyWere) {
-    ErrorBoxWatcher boxes;
     const char absent = 'Q';
     ASSERT_EQ(GetLogicalDrives() & (1u << (absent - 'A')), 0u);
     const auto index = SendMessageA(DriveBox(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("q:"));
@@ -258,12 +257,12 @@ TEST_F(FolderChooser, ADriveThatCannotBeEnteredLeavesBothControlsWhereTheyWere) 
     SendMessageA(DriveBox(), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
     SendMessageA(chooser_.hwnd(), WM_COMMAND, MAKEWPARAM(TfrmDirectory::IdDriveComboBox1, CBN_SELCHANGE),
                  reinterpret_cast<LPARAM>(DriveBox()));
-    Pump();
+    PumpMessages();
 
     EXPECT_EQ(SendMessageA(DriveBox(), CB_GETCURSEL, 0, 0), before);
     EXPECT_EQ(chooser_.CurrentFolder(), temp_.path());
     EXPECT_EQ(CurrentFolder(), temp_.path());
-    EXPECT_TRUE(boxes.Texts().empty());
+    EXPECT_TRUE(boxes_.messages.empty());
 }
 
 TEST_F(FolderChooser, PickingAnotherDriveMovesTheListAndTheProcessFolder) {
@@ -283,12 +282,13 @@ TEST_F(FolderChooser, PickingAnotherDriveMovesTheListAndTheProcessFolder) {
 }
 
 TEST_F(FolderChooser, AnErrorInAHandlerIsShownInTheStandardErrorBox) {
-    ErrorBoxWatcher boxes;
     prompt_.fail = true;
     Click(TfrmDirectory::IdButton1);
-    Pump();
-    ASSERT_EQ(boxes.Texts().size(), 1u);
-    EXPECT_EQ(boxes.Texts()[0], "作成に失敗しました.");
+    PumpMessages();
+    ASSERT_EQ(boxes_.messages.size(), 1u);
+    EXPECT_EQ(boxes_.messages[0].text, "作成に失敗しました.");
+    EXPECT_EQ(boxes_.messages[0].caption, "Tarvik32");
+    EXPECT_EQ(boxes_.messages[0].type & MB_ICONERROR, static_cast<UINT>(MB_ICONERROR));
     EXPECT_TRUE(IsWindow(chooser_.hwnd()));
 }
 

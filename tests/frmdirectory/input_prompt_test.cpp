@@ -6,7 +6,7 @@
 #include "window_test_support.h"
 
 using namespace tarvik;
-using namespace window_test;
+using namespace testing_support;
 
 namespace {
 
@@ -16,12 +16,6 @@ struct PromptSeen {
     LRESULT limit = 0;
     std::size_t lengthAfterTyping = 0;
 } g_seen;
-
-std::string TextOf(HWND window) {
-    char text[1024] = {};
-    GetWindowTextA(window, text, sizeof text);
-    return text;
-}
 
 HWND EditOf(HWND dialog) { return FindWindowExA(dialog, nullptr, "Edit", nullptr); }
 

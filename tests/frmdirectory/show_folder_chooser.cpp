@@ -9,13 +9,15 @@
 
 #include "Frmdirctory/frm_directory.h"
 #include "input_prompt.h"
+#include "modal_steps.h"
 
 int main(int argc, char** argv) {
     const int seconds = argc > 1 ? std::atoi(argv[1]) : 5;
     if (argc > 2) SetCurrentDirectoryA(argv[2]);
     const HINSTANCE instance = GetModuleHandleA(nullptr);
     tarvik::InputPrompt prompt(instance);
-    tarvik::TfrmDirectory chooser(instance, prompt);
+    tarvik::SystemMessageBoxes boxes;
+    tarvik::TfrmDirectory chooser(instance, prompt, boxes);
     if (!chooser.Create(nullptr)) return 1;
     // A quit message ends the modal showing.
     struct Closer {

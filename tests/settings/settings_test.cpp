@@ -1,28 +1,17 @@
 #include "settings.h"
 
 #include <gtest/gtest.h>
-#include <sddl.h>
 #include <windows.h>
 
 #include <string>
 
+#include "key_access.h"
+
 using namespace tarvik;
+using testing_support::SetKeyAccess;
 using Kind = CompressionDefaults::Kind;
 
 namespace {
-
-// Sets the key's access list from SDDL text; false when the key does not open.
-bool SetKeyAccess(const char* subKey, const char* sddl) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, subKey, 0, WRITE_DAC, &key) != ERROR_SUCCESS) return false;
-    PSECURITY_DESCRIPTOR access = nullptr;
-    const bool done =
-        ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1, &access, nullptr) &&
-        RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, access) == ERROR_SUCCESS;
-    LocalFree(access);
-    RegCloseKey(key);
-    return done;
-}
 
 void PutValue(const char* subKey, const char* name, DWORD type, const void* data, DWORD size) {
     ASSERT_EQ(RegSetKeyValueA(HKEY_CURRENT_USER, subKey, name, type, data, size), ERROR_SUCCESS);

@@ -197,16 +197,15 @@ TEST(FolderField, TakesTheChosenFolderHoweverTheChooserEnded) {
     MainWindowFixture f;
     f.Start();
     f.SelectOperation("解凍");
-    tarvik::ChosenFolder.clear();
+    f.steps.chosenFolder.clear();
     SetWindowTextA(f.window->edtMelt, "D:\\typed\\");
     Click(f.window->cmdDirec);
     EXPECT_EQ(f.steps.folderChooserShown, 1);
     EXPECT_EQ(TextOf(f.window->edtMelt), "");
-    tarvik::ChosenFolder = "D:\\out\\";
+    f.steps.chosenFolder = "D:\\out\\";
     SetWindowTextA(f.window->edtMelt, "D:\\typed\\");
     Click(f.window->cmdDirec);
     EXPECT_EQ(TextOf(f.window->edtMelt), "D:\\out\\");
-    tarvik::ChosenFolder.clear();
 }
 
 TEST(NoDirectoriesWhenCompressing, MovesTheCurrentFolderAndWritesBareNames) {
@@ -258,7 +257,7 @@ TEST(SelectiveExtraction, CheckListIsACopyTakenWhenTheBoxIsChecked) {
     EXPECT_EQ(SendMessageA(f.window->CheckListBox1, LB_GETITEMDATA, 0, 0), 0);
 }
 
-TEST(SelectiveExtraction, SpaceTogglesTheFocusedMark) {
+TEST(SelectiveExtraction, SpaceOrAClickOnTheMarkToggleIt) {
     MainWindowFixture f;
     TempFolder folder;
     f.fake->SetMembers({"r1", "r2"});
@@ -271,6 +270,32 @@ TEST(SelectiveExtraction, SpaceTogglesTheFocusedMark) {
     EXPECT_EQ(SendMessageA(f.window->CheckListBox1, LB_GETITEMDATA, 1, 0), 1);
     SendMessageA(f.window->CheckListBox1, WM_CHAR, ' ', 0);
     EXPECT_EQ(SendMessageA(f.window->CheckListBox1, LB_GETITEMDATA, 1, 0), 0);
+
+    auto click = [&](int x, int y) {
+        SendMessageA(f.window->CheckListBox1, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+        SendMessageA(f.window->CheckListBox1, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+    };
+    click(5, 13 + 6);  // the mark of the second row
+    EXPECT_EQ(SendMessageA(f.window->CheckListBox1, LB_GETITEMDATA, 1, 0), 1);
+    click(100, 6);  // the text of the first row
+    EXPECT_EQ(SendMessageA(f.window->CheckListBox1, LB_GETITEMDATA, 0, 0), 0);
+}
+
+TEST(SelectiveExtraction, ExtractCopiesTheListBeforeTheArchiveFieldIsRead) {
+    MainWindowFixture f;
+    TempFolder folder;
+    f.fake->SetMembers({"member"});
+    f.Start();
+    f.SelectOperation("解凍");
+    f.SetArchivePath(folder.File("a.cab", "MSCF"));
+    f.SetCheck(f.window->CheckBox3, true);
+    f.SelectOperation("圧縮");  // empties the archive field; the box stays checked
+    f.window->SetFileList({"C:\\gathered\\a.txt", "C:\\gathered\\b.txt"});
+    f.SelectOperation("解凍");
+    EXPECT_TRUE(IsShownControl(f.window->CheckListBox1));
+    EXPECT_EQ(ListItems(f.window->CheckListBox1),
+              (std::vector<std::string>{"C:\\gathered\\a.txt", "C:\\gathered\\b.txt"}));
+    EXPECT_TRUE(ListItems(f.window->ListBox1).empty());
 }
 
 TEST(HelpMenu, ShortcutsReachTheHelpViewerBeforeTheFocusedControl) {

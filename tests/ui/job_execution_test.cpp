@@ -162,6 +162,24 @@ TEST(CompressJob, UnwritableResponseFileStopsTheJobWithAnError) {
     RemoveDirectoryA(ResponseFile().c_str());
 }
 
+TEST(CompressJob, RefusedLibraryDefaultsStopTheJobBeforeTheLibrary) {
+    MainWindowFixture f;
+    TempFolder folder;
+    const std::string file = folder.File("a.txt");
+    f.Start();
+    MakeKeyReadOnly("Software\\ArchiverDll\\Cab32");
+    f.window->SetFileList({file});
+    DeleteFileA(ResponseFile().c_str());
+    f.SetArchivePath(folder.path() + "\\out.cab");
+    PressExecute(f);
+    EXPECT_EQ(f.fake->script().cabCalls, 0);
+    EXPECT_EQ(GetFileAttributesA(ResponseFile().c_str()), INVALID_FILE_ATTRIBUTES);
+    ASSERT_EQ(f.steps.messages.size(), 1u);
+    EXPECT_EQ(f.steps.messages[0].text, "'CompressionMode' の設定に失敗しました.");
+    EXPECT_TRUE(f.steps.messages[0].type & MB_ICONERROR);
+    EXPECT_TRUE(IsWindowEnabled(f.window->hwnd()));
+}
+
 TEST(CompressJob, MultiVolumeChecksTheFirstVolumeNamedBeforeTheExtension) {
     MainWindowFixture f;
     TempFolder folder;
@@ -233,6 +251,28 @@ TEST(JobResult, OutputReplacesTheResultTextOnlyWhenThereIsSome) {
     PressExecute(f);
     EXPECT_EQ(f.outbuffer->Text(), "一覧 1\r\n");
     EXPECT_EQ(f.steps.resultWindowShown, 2);
+}
+
+TEST(JobResult, MainWindowIsDisabledOnlyWhileTheLibraryWorks) {
+    for (const bool archiveMade : {true, false}) {
+        SCOPED_TRACE(archiveMade);
+        MainWindowFixture f;
+        TempFolder folder;
+        const std::string archive = folder.path() + "\\out.cab";
+        if (archiveMade) {
+            std::snprintf(f.fake->script().cabCreatesCabinet, sizeof f.fake->script().cabCreatesCabinet, "%s",
+                          archive.c_str());
+        }
+        f.Start();
+        f.window->SetFileList({folder.File("a.txt")});
+        f.SetArchivePath(archive);
+        PressExecute(f);
+        ASSERT_EQ(f.fake->script().cabCalls, 1);
+        EXPECT_EQ(f.fake->script().ownerEnabledDuringCab, FALSE);
+        EXPECT_TRUE(IsWindowEnabled(f.window->hwnd()));
+        EXPECT_EQ(f.steps.resultWindowShown, archiveMade ? 1 : 0);
+        EXPECT_EQ(f.steps.messages.size(), archiveMade ? 0u : 1u);
+    }
 }
 
 TEST(JobResult, ResultCodeDoesNotDecideSuccess) {

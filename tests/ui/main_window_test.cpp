@@ -2,28 +2,32 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <string>
+#include <string_view>
+#include <utility>
 
 #include "main_window.h"
+#include "operation_states.h"
+#include "tarvik_version.h"
 #include "window_test_support.h"
 
 using namespace testing_support;
 
 namespace {
 
-struct ExpectedState {
-    const char* item;
-    const char* operationSwitch;
-    bool panel, cobType, edtMelt, cmdDirec, checkBox1, checkBox2, checkBox3, checkBox4;
-};
-
-// What each operation leaves enabled or visible.
-constexpr ExpectedState kOperationStates[] = {
-    {"圧縮", "-a", true, true, false, false, true, false, false, true},
-    {"解凍", "-x", false, false, true, true, false, true, true, true},
-    {"自己解凍書庫", "-f", false, false, true, true, false, false, false, false},
-    {"内容一覧", "-l", false, false, false, false, false, false, false, false},
-    {"検査", "-t", false, false, false, false, false, false, false, false},
-};
+// The window's control that a row of kControlRows names.
+HWND ControlNamed(const tarvik::TfrmCabMain& w, const std::string& name) {
+    const std::pair<const char*, HWND> controls[] = {
+        {"Panel1", w.Panel1},       {"cobType", w.cobType},     {"edtMelt", w.edtMelt},
+        {"cmdDirec", w.cmdDirec},   {"CheckBox1", w.CheckBox1}, {"CheckBox2", w.CheckBox2},
+        {"CheckBox3", w.CheckBox3}, {"CheckBox4", w.CheckBox4},
+    };
+    for (const auto& [controlName, control] : controls) {
+        if (name == controlName) return control;
+    }
+    ADD_FAILURE() << "no control " << name;
+    return nullptr;
+}
 
 void WriteDword(const char* key, const char* value, DWORD data) {
     RegSetKeyValueA(HKEY_CURRENT_USER, key, value, REG_DWORD, &data, sizeof data);
@@ -91,6 +95,15 @@ TEST(MainWindowStartUp, RestoresCompressionAndCheckBoxesFromTheRegistry) {
     EXPECT_EQ(SendMessageA(f.window->CheckBox2, BM_GETCHECK, 0, 0), BST_CHECKED);
 }
 
+TEST(MainWindowStartUp, ALevelWithoutItemSelectsNothingButShowsItsSwitch) {
+    MainWindowFixture f;
+    WriteDword("Software\\ArchiverDll\\Cab32", "CompressionMode", 1);
+    WriteDword("Software\\ArchiverDll\\Cab32", "LzxCompressLevel", 22);
+    f.Start();
+    EXPECT_EQ(SendMessageA(f.window->cobType, CB_GETCURSEL, 0, 0), CB_ERR);
+    EXPECT_EQ(TextOf(f.window->edtType), "-ml22");
+}
+
 TEST(MainWindowStartUp, LibraryKeyWithoutValuesStillRestoresCheckBoxes) {
     MainWindowFixture f;
     CreateKey("Software\\ArchiverDll\\Cab32");  // the library's key, without values
@@ -117,21 +130,21 @@ TEST(MainWindowStartUp, ActivationRunsOnceOnly) {
 TEST(OperationSelection, EachOperationEnablesOnlyWhatItUses) {
     MainWindowFixture f;
     f.Start();
-    for (const ExpectedState& expected : kOperationStates) {
-        SCOPED_TRACE(expected.operationSwitch);
+    for (std::size_t column = 0; column < kOperationCount; ++column) {
+        const OperationColumn& operation = kOperationColumns[column];
+        SCOPED_TRACE(operation.operationSwitch);
         SetWindowTextA(f.window->edtMelt, "D:\\typed\\");
-        f.SelectOperation(expected.item);
+        f.SelectOperation(operation.item);
         const tarvik::TfrmCabMain& w = *f.window;
-        EXPECT_EQ(TextOf(w.edtPara1), expected.operationSwitch);
-        EXPECT_EQ(IsShownControl(w.Panel1), expected.panel);
-        EXPECT_EQ(IsEnabledControl(w.cobType), expected.cobType);
-        EXPECT_EQ(IsEnabledControl(w.edtMelt), expected.edtMelt);
+        EXPECT_EQ(TextOf(w.edtPara1), operation.operationSwitch);
+        for (const ControlRow& row : kControlRows) {
+            const HWND control = ControlNamed(w, row.control);
+            const std::string_view state = row.states[column];
+            const bool shownOrEnabled =
+                state == "visible" || state == "hidden" ? IsShownControl(control) : IsEnabledControl(control);
+            EXPECT_EQ(shownOrEnabled, StateIsOn(state)) << row.control;
+        }
         EXPECT_EQ(TextOf(w.edtMelt), "");
-        EXPECT_EQ(IsEnabledControl(w.cmdDirec), expected.cmdDirec);
-        EXPECT_EQ(IsEnabledControl(w.CheckBox1), expected.checkBox1);
-        EXPECT_EQ(IsEnabledControl(w.CheckBox2), expected.checkBox2);
-        EXPECT_EQ(IsEnabledControl(w.CheckBox3), expected.checkBox3);
-        EXPECT_EQ(IsEnabledControl(w.CheckBox4), expected.checkBox4);
         EXPECT_TRUE(IsShownControl(w.ListBox1));
         EXPECT_FALSE(IsShownControl(w.CheckListBox1));
         // Display-only switch fields.
@@ -153,6 +166,16 @@ TEST(OperationSelection, CompressDropsAnExistingArchivePathAndItsMembers) {
     f.SelectOperation("圧縮");
     EXPECT_EQ(TextOf(f.window->edtCab), "");
     EXPECT_TRUE(ListItems(f.window->ListBox1).empty());
+}
+
+TEST(OperationSelection, AnyOperationWithAnEmptyArchiveFieldEmptiesTheList) {
+    MainWindowFixture f;
+    f.Start();
+    for (const OperationColumn& operation : kOperationColumns) {
+        f.window->SetFileList({"C:\\a.txt", "C:\\b.txt"});
+        f.SelectOperation(operation.item);
+        EXPECT_TRUE(ListItems(f.window->ListBox1).empty()) << operation.operationSwitch;
+    }
 }
 
 TEST(OperationSelection, CompressionTypeSetsItsSwitch) {
@@ -196,12 +219,69 @@ TEST(MainWindowClosing, SavesCheckBoxesAndRemovesTheResponseFile) {
     EXPECT_EQ(GetFileAttributesA(ResponseFile().c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
+TEST(MainWindowClosing, EveryCloseOfTheApplicationWindowIsTheMainWindowsClose) {
+    const std::pair<UINT, WPARAM> closes[] = {{WM_CLOSE, 0}, {WM_SYSCOMMAND, SC_CLOSE}};
+    for (const auto& [message, wParam] : closes) {
+        SCOPED_TRACE(message);
+        MainWindowFixture f;
+        f.Start();
+        std::ofstream(ResponseFile()) << "a\r\n";
+        f.SetCheck(f.window->CheckBox1, true);
+        const HWND window = f.window->hwnd();
+        f.fake->script().running = 1;
+        SendMessageA(f.application->hwnd(), message, wParam, 0);
+        EXPECT_TRUE(IsWindow(window));
+        EXPECT_EQ(ReadDword("Software\\Tarvik32", "CommpressDir"), 0xDEADu);
+        EXPECT_NE(GetFileAttributesA(ResponseFile().c_str()), INVALID_FILE_ATTRIBUTES);
+
+        f.fake->script().running = 0;
+        SendMessageA(f.application->hwnd(), message, wParam, 0);
+        EXPECT_FALSE(IsWindow(window));
+        EXPECT_EQ(ReadDword("Software\\Tarvik32", "CommpressDir"), 1u);
+        EXPECT_EQ(GetFileAttributesA(ResponseFile().c_str()), INVALID_FILE_ATTRIBUTES);
+    }
+}
+
+TEST(MainWindowClosing, ASettingsWriteThatFailsKeepsTheWindowOpen) {
+    MainWindowFixture f;
+    f.Start();
+    std::ofstream(ResponseFile()) << "a\r\n";
+    MakeKeyReadOnly("Software\\Tarvik32");
+    SendMessageA(f.window->hwnd(), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(IsWindow(f.window->hwnd()));
+    EXPECT_NE(GetFileAttributesA(ResponseFile().c_str()), INVALID_FILE_ATTRIBUTES);
+    ASSERT_EQ(f.steps.messages.size(), 1u);
+    EXPECT_EQ(f.steps.messages[0].text, "'CommpressDir' の設定に失敗しました.");
+    EXPECT_EQ(f.steps.messages[0].caption, "Tarvik32");
+    EXPECT_TRUE(f.steps.messages[0].type & MB_ICONERROR);
+}
+
+TEST(MainWindowClosing, LogOffSavesWhenAgreedAndRemovesTheResponseFileWhenItHappens) {
+    MainWindowFixture f;
+    f.Start();
+    std::ofstream(ResponseFile()) << "a\r\n";
+    f.SetCheck(f.window->CheckBox1, true);
+    EXPECT_EQ(SendMessageA(f.window->hwnd(), WM_QUERYENDSESSION, 0, 0), TRUE);
+    EXPECT_EQ(ReadDword("Software\\Tarvik32", "CommpressDir"), 1u);
+    SendMessageA(f.window->hwnd(), WM_ENDSESSION, FALSE, 0);  // the log-off was called off
+    EXPECT_NE(GetFileAttributesA(ResponseFile().c_str()), INVALID_FILE_ATTRIBUTES);
+    SendMessageA(f.window->hwnd(), WM_ENDSESSION, TRUE, 0);
+    EXPECT_EQ(GetFileAttributesA(ResponseFile().c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
 TEST(HelpAndAbout, VersionBoxText) {
     MainWindowFixture f;
     f.Start();
     SendMessageA(f.window->hwnd(), WM_COMMAND, MAKEWPARAM(2005, 0), 0);
     ASSERT_EQ(f.steps.messages.size(), 1u);
-    EXPECT_EQ(f.steps.messages[0].text, "Tarvik32 Ver 0.3.4.14 \n作者　Tarvik32 開発チーム");
+    // Line one: the version and a blank. Line two: an ASCII blank, "作者", a
+    // full-width blank, then the author.
+    const std::string firstLine = "Tarvik32 Ver " TARVIK_VERSION_TEXT " ";
+    const std::string secondLine = "\n \x8d\xec\x8e\xd2\x81\x40";
+    const std::string& text = f.steps.messages[0].text;
+    EXPECT_EQ(text.substr(0, firstLine.size()), firstLine);
+    EXPECT_EQ(text.substr(firstLine.size(), secondLine.size()), secondLine);
+    EXPECT_GT(text.size(), firstLine.size() + secondLine.size());
     EXPECT_EQ(f.steps.messages[0].caption, "Tarvik32");
     EXPECT_EQ(f.steps.messages[0].type, static_cast<UINT>(MB_OK));
 }

@@ -1,10 +1,13 @@
 // Whole jobs through the window with the real stand-in library: files are
-// gathered, compressed, listed, tested and extracted again, byte for byte.
+// gathered, compressed, listed, tested and extracted again, byte for byte;
+// the result window shown for real.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <random>
 
+#include "archiver.h"
 #include "sjis_path.h"
 #include "window_test_support.h"
 
@@ -46,7 +49,7 @@ protected:
     void Extract(const std::string& archive, const std::string& into) {
         f.SelectOperation("解凍");
         f.SetArchivePath(archive);
-        tarvik::ChosenFolder = into + "\\";
+        f.steps.chosenFolder = into + "\\";
         SendMessageA(f.window->cmdDirec, BM_CLICK, 0, 0);
         PressExecute(f);
     }
@@ -135,7 +138,7 @@ TEST_F(RealLibraryTest, OnlyTheTickedMembersAreExtracted) {
     SendMessageA(f.window->CheckListBox1, LB_SETITEMDATA, 3, 1);
     const std::string folder = target.path() + "\\picked";
     CreateDirectoryA(folder.c_str(), nullptr);
-    tarvik::ChosenFolder = folder + "\\";
+    f.steps.chosenFolder = folder + "\\";
     SendMessageA(f.window->cmdDirec, BM_CLICK, 0, 0);
     PressExecute(f);
     for (int i = 1; i <= 5; ++i) {
@@ -146,7 +149,6 @@ TEST_F(RealLibraryTest, OnlyTheTickedMembersAreExtracted) {
             EXPECT_EQ(ReadFile(out), ReadFile(files[static_cast<std::size_t>(i - 1)]));
         }
     }
-    tarvik::ChosenFolder.clear();
 }
 
 TEST_F(RealLibraryTest, OneFileOnTheCommandLineIsReallyCompressed) {
@@ -161,4 +163,72 @@ TEST_F(RealLibraryTest, OneFileOnTheCommandLineIsReallyCompressed) {
     f.SetArchivePath(archive);
     ASSERT_EQ(ListItems(f.window->ListBox1).size(), 1u);
     EXPECT_NE(ListItems(f.window->ListBox1)[0].find("report.txt"), std::string::npos);
+}
+
+TEST_F(RealLibraryTest, ResultWindowShowsTheLibraryOutputModally) {
+    const std::string longName = source.File(std::string(120, 'n') + ".txt", "long");
+    const std::string archive = target.path() + "\\long.cab";
+    f.Start();
+    f.steps.realResultWindow = f.outbuffer.get();
+    const HWND richEdit = f.outbuffer->RichEdit1();
+    bool mainWindowDisabled = false;
+    bool focusOnButton1 = false;
+    std::string listed, afterTab, afterEmptyOutput;
+    int lineCount = 0;
+    BOOL scrollsSideways = FALSE;
+    SCROLLINFO horizontal{};
+    horizontal.cbSize = sizeof horizontal;
+    horizontal.fMask = SIF_RANGE | SIF_PAGE;
+
+    // First showing: Enter closes it, as the focus is on Button1.
+    f.steps.insideResultWindow.push_back([&] {
+        mainWindowDisabled = !IsWindowEnabled(f.window->hwnd());
+        focusOnButton1 = GetFocus() == f.outbuffer->Button1();
+        PostMessageA(GetFocus(), WM_KEYDOWN, VK_RETURN, 1);
+    });
+    // Second: the listing, unwrapped; Tab types a tab; the close box hides it.
+    f.steps.insideResultWindow.push_back([&] {
+        listed = f.outbuffer->Text();
+        lineCount = static_cast<int>(SendMessageA(richEdit, EM_GETLINECOUNT, 0, 0));
+        scrollsSideways = GetScrollInfo(richEdit, SB_HORZ, &horizontal);
+        SetFocus(richEdit);
+        PostMessageA(richEdit, WM_KEYDOWN, VK_TAB, 1);
+        RunFromMessageLoop([&] {
+            afterTab = f.outbuffer->Text();
+            SendMessageA(f.outbuffer->hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
+        });
+    });
+    // Third: a job without output leaves the text as it was.
+    f.steps.insideResultWindow.push_back([&] {
+        afterEmptyOutput = f.outbuffer->Text();
+        SendMessageA(f.outbuffer->hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    });
+
+    f.window->SetFileList({longName});
+    f.SetArchivePath(archive);
+    PressExecute(f);
+    f.SelectOperation("内容一覧");
+    f.SetArchivePath(archive);
+    PressExecute(f);
+    f.fake = std::make_unique<FakeCab32>();  // a library that says nothing
+    f.fake->script().checkAnswer = fake_cab32::kCheckCabinetFile;
+    PressExecute(f);
+
+    EXPECT_EQ(f.steps.resultWindowShown, 3);
+    EXPECT_EQ(f.steps.resultWindowLeftOpen, 0);
+    EXPECT_TRUE(mainWindowDisabled);
+    EXPECT_TRUE(focusOnButton1);
+    EXPECT_TRUE(IsWindowEnabled(f.window->hwnd()));
+
+    f.fake.reset();
+    UseRealLibrary();
+    std::vector<char> output(64000, '\0');
+    tarvik::RunArchiverCommand(nullptr, ("-l " + archive).c_str(), output.data(), 64000);
+    EXPECT_EQ(listed, output.data());
+    EXPECT_NE(listed.find(std::string(120, 'n')), std::string::npos);
+    EXPECT_EQ(lineCount, static_cast<int>(std::count(listed.begin(), listed.end(), '\n')) + 1);
+    ASSERT_TRUE(scrollsSideways);
+    EXPECT_GT(horizontal.nMax - horizontal.nMin + 1, static_cast<int>(horizontal.nPage));
+    EXPECT_EQ(std::count(afterTab.begin(), afterTab.end(), '\t'), std::count(listed.begin(), listed.end(), '\t') + 1);
+    EXPECT_EQ(afterEmptyOutput, afterTab);
 }

@@ -1,11 +1,7 @@
 #include "directory_list_box.h"
 
-#include <commctrl.h>
-
 #include <algorithm>
-#include <exception>
 
-#include "error_box.h"
 #include "sjis_path.h"
 #include "win_handles.h"
 
@@ -15,7 +11,6 @@ namespace {
 
 constexpr int kIndentStep = 10;     // pixels per level of the tree
 constexpr int kGlyphWidth = 16;     // room taken by the folder picture
-constexpr UINT_PTR kSubclassId = 1;
 
 char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
@@ -98,7 +93,7 @@ std::vector<std::string> PathLevels(const std::string& folder) {
 
 void DirectoryListBox::Attach(HWND listBox) {
     listBox_ = listBox;
-    SetWindowSubclass(listBox_, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+    InstallMessageFilter<DirectoryListBox, &DirectoryListBox::Filter>(listBox_, this);
     SendMessageA(listBox_, LB_SETITEMHEIGHT, 0, MAKELPARAM(kLineHeight, 0));
     directory_ = ProcessCurrentFolder();
     Rebuild();
@@ -166,30 +161,13 @@ void DirectoryListBox::DrawItem(const DRAWITEMSTRUCT& item) const {
     if (item.itemState & ODS_FOCUS) DrawFocusRect(item.hDC, &item.rcItem);
 }
 
-LRESULT CALLBACK DirectoryListBox::SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
-                                                UINT_PTR, DWORD_PTR data) {
-    auto* self = reinterpret_cast<DirectoryListBox*>(data);
-    if (message == WM_NCDESTROY) {
-        RemoveWindowSubclass(hwnd, SubclassProc, kSubclassId);
-        self->listBox_ = nullptr;
-        return DefSubclassProc(hwnd, message, wParam, lParam);
-    }
-    // Nothing may unwind through the system's frames.
-    try {
-        return self->OnMessage(message, wParam, lParam);
-    } catch (const std::exception& error) {
-        ShowStandardErrorBox(GetParent(hwnd), error.what());
-        return 0;
-    }
-}
-
-LRESULT DirectoryListBox::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT DirectoryListBox::Filter(HWND, UINT message, WPARAM wParam, LPARAM lParam, const ControlProcedure& next) {
     switch (message) {
     case WM_GETDLGCODE: {
         // Enter opens the highlighted folder instead of pressing the default button.
         const auto* key = reinterpret_cast<const MSG*>(lParam);
         if (key && key->message == WM_KEYDOWN && key->wParam == VK_RETURN)
-            return DLGC_WANTALLKEYS | DefSubclassProc(listBox_, message, wParam, lParam);
+            return DLGC_WANTALLKEYS | next(message, wParam, lParam);
         break;
     }
     case WM_KEYDOWN:
@@ -200,13 +178,13 @@ LRESULT DirectoryListBox::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) 
         if (wParam == '\r') return 0;  // already handled as a key; no search for it
         break;
     case WM_LBUTTONDBLCLK: {
-        const LRESULT result = DefSubclassProc(listBox_, message, wParam, lParam);
+        const LRESULT result = next(message, wParam, lParam);
         const LRESULT hit = SendMessageA(listBox_, LB_ITEMFROMPOINT, 0, lParam);
         if (HIWORD(hit) == 0) OpenLine(LOWORD(hit));
         return result;
     }
     }
-    return DefSubclassProc(listBox_, message, wParam, lParam);
+    return next(message, wParam, lParam);
 }
 
 }  // namespace tarvik

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "message_filter.h"
+
 namespace tarvik {
 
 class DirectoryListBox {
@@ -54,8 +56,7 @@ private:
 
     void Rebuild();
     void OpenLine(int index);
-    static LRESULT CALLBACK SubclassProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
-    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT Filter(HWND window, UINT message, WPARAM wParam, LPARAM lParam, const ControlProcedure& next);
 
     HWND listBox_ = nullptr;
     std::string directory_;

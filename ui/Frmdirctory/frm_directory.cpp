@@ -1,6 +1,5 @@
 #include "frm_directory.h"
 
-#include <exception>
 #include <optional>
 
 #include "error_box.h"
@@ -10,14 +9,11 @@
 
 namespace tarvik {
 
-std::string ChosenFolder;
-
 namespace {
 
 constexpr char kClassName[] = "TfrmDirectory";
 constexpr char kCaption[] = "フォルダ指定";
-constexpr char kFontFace[] = "ＭＳ Ｐゴシック";
-constexpr int kFontHeight = -16;  // character height in pixels
+constexpr int kCharacterHeight = 16;  // pixels
 constexpr int kClientWidth = 350;
 constexpr int kClientHeight = 300;
 // Dialog frame, fixed size, system menu (close box) only.
@@ -44,23 +40,10 @@ constexpr ControlSpec kControls[] = {
     {TfrmDirectory::IdButton1,           "Button1",           "BUTTON",   "新規フォルダ", 248, 72,  97,   33,    BS_PUSHBUTTON,            0},
 };
 
-// Registers the window class once per program; later calls find it there.
-bool RegisterWindowClass(HINSTANCE instance, WNDPROC windowProc) {
-    WNDCLASSEXA windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = windowProc;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = kClassName;
-    if (RegisterClassExA(&windowClass)) return true;
-    return GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-}
-
 }  // namespace
 
-TfrmDirectory::TfrmDirectory(HINSTANCE instance, InputPromptStep& prompt)
-    : instance_(instance), prompt_(prompt) {}
+TfrmDirectory::TfrmDirectory(HINSTANCE instance, InputPromptStep& prompt, MessageBoxStep& boxes)
+    : instance_(instance), prompt_(prompt), boxes_(boxes) {}
 
 TfrmDirectory::~TfrmDirectory() {
     if (hwnd_) DestroyWindow(hwnd_);
@@ -68,15 +51,15 @@ TfrmDirectory::~TfrmDirectory() {
 
 bool TfrmDirectory::Create(HWND owner) {
     if (hwnd_) return true;
-    if (!RegisterWindowClass(instance_, WindowProcedure<TfrmDirectory>)) return false;
-    font_ = OwnedFont::Create(kFontHeight, SHIFTJIS_CHARSET, kFontFace);
+    if (!RegisterWindowClass(instance_, kClassName, WindowProcedure<TfrmDirectory>)) return false;
+    font_ = CreateUiFont(kCharacterHeight);
     RECT frame{0, 0, kClientWidth, kClientHeight};
     AdjustWindowRectEx(&frame, kWindowStyle, FALSE, kWindowExStyle);
     CreateWindowExA(kWindowExStyle, kClassName, kCaption, kWindowStyle, 0, 0, frame.right - frame.left,
                     frame.bottom - frame.top, owner, nullptr, instance_, this);
     if (!hwnd_) return false;
     CreateControls();
-    CenterOnDesktop();
+    CentreOnDesktop(hwnd_);
     return true;
 }
 
@@ -95,58 +78,11 @@ void TfrmDirectory::CreateControls() {
     driveComboBox1_.Attach(GetDlgItem(hwnd_, IdDriveComboBox1), directoryListBox1_.Drive());
 }
 
-void TfrmDirectory::CenterOnDesktop() {
-    RECT frame{};
-    GetWindowRect(hwnd_, &frame);
-    const int width = frame.right - frame.left;
-    const int height = frame.bottom - frame.top;
-    const int left = GetSystemMetrics(SM_XVIRTUALSCREEN) + (GetSystemMetrics(SM_CXVIRTUALSCREEN) - width) / 2;
-    const int top = GetSystemMetrics(SM_YVIRTUALSCREEN) + (GetSystemMetrics(SM_CYVIRTUALSCREEN) - height) / 2;
-    SetWindowPos(hwnd_, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-void TfrmDirectory::ShowModal() {
-    if (!hwnd_ || modalRunning_) return;
-    const HWND owner = GetWindow(hwnd_, GW_OWNER);
-    const HWND previousActive = GetActiveWindow();
-    const bool ownerWasEnabled = owner && IsWindowEnabled(owner);
-    if (ownerWasEnabled) EnableWindow(owner, FALSE);
-    CenterOnDesktop();
-    ShowWindow(hwnd_, SW_SHOW);
-    SetFocus(lastFocus_ && IsWindow(lastFocus_) ? lastFocus_ : directoryListBox1_.hwnd());
-    modalRunning_ = true;
-    PumpUntilModalEnds();
-    modalRunning_ = false;
-    // The owner is enabled before the window hides, so that the system hands
-    // the activation back to it and not to another program.
-    if (ownerWasEnabled) EnableWindow(owner, TRUE);
-    if (hwnd_) ShowWindow(hwnd_, SW_HIDE);
-    const HWND back = previousActive && IsWindow(previousActive) ? previousActive : owner;
-    if (back) SetActiveWindow(back);
-}
-
-void TfrmDirectory::PumpUntilModalEnds() {
-    MSG message{};
-    while (modalRunning_ && IsWindowVisible(hwnd_)) {
-        const BOOL got = GetMessageA(&message, nullptr, 0, 0);
-        if (got == 0) {
-            // The program is ending: leave the quit message to the main loop.
-            PostQuitMessage(static_cast<int>(message.wParam));
-            return;
-        }
-        if (got == -1) return;
-        if (!IsDialogMessageA(hwnd_, &message)) {
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
-    }
-}
-
-void TfrmDirectory::EndModal() {
-    if (modalRunning_)
-        modalRunning_ = false;  // ShowModal hides the window once its loop ends
-    else
-        ShowWindow(hwnd_, SW_HIDE);
+std::string TfrmDirectory::ShowModal() {
+    if (!hwnd_ || modal_.Running()) return chosenFolder_;
+    CentreOnDesktop(hwnd_);
+    modal_.Run(hwnd_, lastFocus_ && IsWindow(lastFocus_) ? lastFocus_ : directoryListBox1_.hwnd());
+    return chosenFolder_;
 }
 
 void TfrmDirectory::DriveComboBox1Change() {
@@ -160,8 +96,8 @@ void TfrmDirectory::DriveComboBox1Change() {
 
 void TfrmDirectory::BitBtn1Click() {
     directoryListBox1_.Update();
-    ChosenFolder = directoryListBox1_.Directory() + "\\";
-    EndModal();
+    chosenFolder_ = directoryListBox1_.Directory() + "\\";
+    modal_.End(hwnd_);
 }
 
 void TfrmDirectory::Button1Click() {
@@ -182,7 +118,7 @@ void TfrmDirectory::OnCommand(int id, int notification) {
     switch (id) {
     case IdDriveComboBox1: if (notification == CBN_SELCHANGE) DriveComboBox1Change(); break;
     case IdBitBtn1:        if (notification == BN_CLICKED) BitBtn1Click(); break;
-    case IdBitBtn2:        if (notification == BN_CLICKED) EndModal(); break;
+    case IdBitBtn2:        if (notification == BN_CLICKED) modal_.End(hwnd_); break;
     case IdButton1:        if (notification == BN_CLICKED) Button1Click(); break;
     }
 }
@@ -212,12 +148,12 @@ LRESULT TfrmDirectory::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         break;
     case WM_CLOSE:
         // The close box hides the window; it lives until the program ends.
-        EndModal();
+        modal_.End(hwnd_);
         return 0;
     }
     return DefWindowProcA(hwnd_, message, wParam, lParam);
 }
 
-void TfrmDirectory::ShowError(const std::string& text) { ShowStandardErrorBox(hwnd_, text); }
+void TfrmDirectory::ShowError(const std::string& text) { ShowStandardErrorBox(boxes_, hwnd_, text); }
 
 }  // namespace tarvik

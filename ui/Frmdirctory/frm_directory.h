@@ -1,7 +1,7 @@
 // The folder chooser frmDirectory: a drive box, a folder tree list, OK,
 // Close and "新規フォルダ". Created once and hidden; shown modally as often as
-// needed, keeping its drive and folder between showings. OK leaves the
-// confirmed folder in ChosenFolder.
+// needed, keeping its drive and folder between showings. Each showing
+// answers the folder last confirmed with OK, however it ended.
 #pragma once
 
 #include <windows.h>
@@ -11,14 +11,11 @@
 #include "button_glyph.h"
 #include "directory_list_box.h"
 #include "drive_combo_box.h"
+#include "modal_loop.h"
 #include "modal_steps.h"
-#include "win_handles.h"
+#include "owned_handle.h"
 
 namespace tarvik {
-
-// The folder last confirmed with OK, followed by one "\" (a drive root
-// therefore ends in two). Empty until the first OK of the run.
-extern std::string ChosenFolder;
 
 class TfrmDirectory {
 public:
@@ -31,7 +28,8 @@ public:
         IdButton1 = 1005,
     };
 
-    TfrmDirectory(HINSTANCE instance, InputPromptStep& prompt);
+    // The new-folder prompt goes through `prompt`, errors through `boxes`.
+    TfrmDirectory(HINSTANCE instance, InputPromptStep& prompt, MessageBoxStep& boxes);
     ~TfrmDirectory();
     TfrmDirectory(const TfrmDirectory&) = delete;
     TfrmDirectory& operator=(const TfrmDirectory&) = delete;
@@ -39,9 +37,14 @@ public:
     // Creates the hidden window, owned by `owner`; the list opens the
     // process's current folder. False when the window cannot be created.
     [[nodiscard]] bool Create(HWND owner);
-    // Shows the window modally until OK, Close or the close box ends it.
-    void ShowModal();
+    // Shows the window modally until OK, Close or the close box ends it, and
+    // answers ChosenFolder().
+    std::string ShowModal();
     HWND hwnd() const { return hwnd_; }
+
+    // The folder last confirmed with OK, followed by one "\" (a drive root
+    // therefore ends in two). Empty until the first OK of the run.
+    const std::string& ChosenFolder() const { return chosenFolder_; }
 
     // The folder list's current folder.
     const std::string& CurrentFolder() const { return directoryListBox1_.Directory(); }
@@ -58,19 +61,18 @@ private:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void OnCommand(int id, int notification);
     void CreateControls();
-    void CenterOnDesktop();
-    void PumpUntilModalEnds();
-    void EndModal();
 
     HINSTANCE instance_;
     InputPromptStep& prompt_;
+    MessageBoxStep& boxes_;
     HWND hwnd_ = nullptr;
-    OwnedFont font_;
+    std::string chosenFolder_;
+    Font font_;
     DirectoryListBox directoryListBox1_;
     DriveComboBox driveComboBox1_;
     ButtonGlyph okGlyph_;
     ButtonGlyph closeGlyph_;
-    bool modalRunning_ = false;
+    ModalLoop modal_;
     HWND lastFocus_ = nullptr;
 };
 

@@ -1,4 +1,4 @@
-// Owners of the few handles the folder chooser holds: a GDI font, a file
+// Owners of what the folder chooser holds while it reads drives: a file
 // search and the process error mode while a drive is touched.
 #pragma once
 
@@ -8,37 +8,6 @@
 #include <utility>
 
 namespace tarvik {
-
-// Owns one HFONT; deleted with the object.
-class OwnedFont {
-public:
-    OwnedFont() = default;
-    [[nodiscard]] static OwnedFont Create(int height, int charset, const char* faceName) {
-        return OwnedFont(CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                                     static_cast<DWORD>(charset), OUT_DEFAULT_PRECIS,
-                                     CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                     DEFAULT_PITCH | FF_DONTCARE, faceName));
-    }
-    ~OwnedFont() { Reset(); }
-    OwnedFont(const OwnedFont&) = delete;
-    OwnedFont& operator=(const OwnedFont&) = delete;
-    OwnedFont(OwnedFont&& other) noexcept : font_(std::exchange(other.font_, nullptr)) {}
-    OwnedFont& operator=(OwnedFont&& other) noexcept {
-        if (this != &other) {
-            Reset();
-            font_ = std::exchange(other.font_, nullptr);
-        }
-        return *this;
-    }
-    HFONT get() const { return font_; }
-    void Reset() {
-        if (font_) DeleteObject(std::exchange(font_, nullptr));
-    }
-
-private:
-    explicit OwnedFont(HFONT font) : font_(font) {}
-    HFONT font_ = nullptr;
-};
 
 // Owns one FindFirstFileA search and walks its entries.
 class FileSearch {

@@ -6,7 +6,6 @@
 #include <cstring>
 
 #include "error_box.h"
-#include "modal_loop.h"
 #include "window_procedure.h"
 
 namespace tarvik {
@@ -18,6 +17,7 @@ constexpr int kClientWidth = 470;
 constexpr int kClientHeight = 212;
 constexpr int kIdButton1 = IDOK;
 constexpr int kIdRichEdit1 = 101;
+constexpr int kCharacterHeight = 13;  // pixels, of the button and the text
 
 struct ControlPlace {
     int x, y, width, height;
@@ -27,24 +27,14 @@ constexpr ControlPlace kRichEdit1Place{8, 0, 457, 177};
 
 }  // namespace
 
+// The window goes before the rich edit library that its text area lives in.
 TfrmOutbuffer::~TfrmOutbuffer() {
     if (window_) DestroyWindow(window_);
-    if (richEditLibrary_) FreeLibrary(richEditLibrary_);
 }
 
 bool TfrmOutbuffer::Create(HWND owner) {
-    owner_ = owner;
-    richEditLibrary_ = LoadLibraryA("riched20.dll");
-
-    WNDCLASSEXA windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = WindowProcedure<TfrmOutbuffer>;
-    windowClass.hInstance = instance_;
-    windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = kClassName;
-    RegisterClassExA(&windowClass);  // fails harmlessly when already registered
-
+    richEditLibrary_ = DllModule::Load("riched20.dll");
+    if (!RegisterWindowClass(instance_, kClassName, WindowProcedure<TfrmOutbuffer>)) return false;
     const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
     const DWORD exStyle = WS_EX_TOOLWINDOW | WS_EX_CONTEXTHELP | WS_EX_DLGMODALFRAME;
     RECT frame{0, 0, kClientWidth, kClientHeight};
@@ -57,7 +47,7 @@ bool TfrmOutbuffer::Create(HWND owner) {
 }
 
 void TfrmOutbuffer::CreateControls() {
-    font_ = Font(CreateUiFont(13));
+    font_ = CreateUiFont(kCharacterHeight);
     // Tab order: the button first; the text area is outside the Tab order.
     okButton_ = CreateWindowExA(0, "BUTTON", "OK(&O)", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON,
                                 kButton1Place.x, kButton1Place.y, kButton1Place.width, kButton1Place.height,
@@ -77,13 +67,13 @@ void TfrmOutbuffer::CreateControls() {
     format.cbSize = sizeof format;
     format.dwMask = CFM_COLOR | CFM_FACE | CFM_SIZE | CFM_CHARSET;
     format.crTextColor = RGB(255, 255, 255);
-    format.yHeight = 13 * 15;  // 13 pixels in twips at 96 dpi
+    format.yHeight = kCharacterHeight * 15;  // pixels in twips at 96 dpi
     format.bCharSet = SHIFTJIS_CHARSET;
     lstrcpynA(format.szFaceName, "ＭＳ Ｐゴシック", LF_FACESIZE);
     SendMessageA(richEdit_, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&format));
     // No word wrap: lines run on and the horizontal scroll bar reaches them.
     SendMessageA(richEdit_, EM_SETTARGETDEVICE, 0, 1);
-    SetWindowSubclass(richEdit_, RichEditProc, 0, 0);
+    InstallMessageFilter<TfrmOutbuffer, &TfrmOutbuffer::RichEditFilter>(richEdit_, this);
 }
 
 void TfrmOutbuffer::SetText(const char* text) { SetWindowTextA(richEdit_, text ? text : ""); }
@@ -102,24 +92,19 @@ std::string TfrmOutbuffer::Text() const {
     return text;
 }
 
-void TfrmOutbuffer::ShowModal() {
-    SetFocus(okButton_);
-    RunModalLoop(window_, owner_);
-}
+// The button holds the focus, so Enter closes the window.
+void TfrmOutbuffer::ShowModal() { modal_.Run(window_, okButton_); }
 
-void TfrmOutbuffer::Button1Click() { ShowWindow(window_, SW_HIDE); }
+void TfrmOutbuffer::Button1Click() { modal_.End(window_); }
 
-LRESULT CALLBACK TfrmOutbuffer::RichEditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                             UINT_PTR, DWORD_PTR) {
+LRESULT TfrmOutbuffer::RichEditFilter(HWND, UINT message, WPARAM wParam, LPARAM lParam,
+                                      const ControlProcedure& next) {
     // The Tab key types a tab into the text instead of moving the focus.
-    if (message == WM_GETDLGCODE) {
-        return DefSubclassProc(window, message, wParam, lParam) | DLGC_WANTTAB | DLGC_WANTALLKEYS;
-    }
-    if (message == WM_NCDESTROY) RemoveWindowSubclass(window, RichEditProc, 0);
-    return DefSubclassProc(window, message, wParam, lParam);
+    if (message == WM_GETDLGCODE) return next(message, wParam, lParam) | DLGC_WANTTAB | DLGC_WANTALLKEYS;
+    return next(message, wParam, lParam);
 }
 
-void TfrmOutbuffer::ShowError(const std::string& text) { ShowStandardErrorBox(window_, text); }
+void TfrmOutbuffer::ShowError(const std::string& text) { ShowStandardErrorBox(boxes_, window_, text); }
 
 LRESULT TfrmOutbuffer::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {

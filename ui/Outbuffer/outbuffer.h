@@ -7,18 +7,24 @@
 
 #include <string>
 
-#include "gdi_object.h"
+#include "dll_module.h"
+#include "message_filter.h"
+#include "modal_loop.h"
+#include "modal_steps.h"
+#include "owned_handle.h"
 
 namespace tarvik {
 
 class TfrmOutbuffer {
 public:
-    explicit TfrmOutbuffer(HINSTANCE instance) : instance_(instance) {}
+    // Its errors are shown through `boxes`.
+    TfrmOutbuffer(HINSTANCE instance, MessageBoxStep& boxes) : instance_(instance), boxes_(boxes) {}
     TfrmOutbuffer(const TfrmOutbuffer&) = delete;
     TfrmOutbuffer& operator=(const TfrmOutbuffer&) = delete;
     ~TfrmOutbuffer();
 
-    bool Create(HWND owner);
+    // Creates the hidden window, owned by `owner`. False when it cannot be made.
+    [[nodiscard]] bool Create(HWND owner);
     // Replaces the whole text of the text area.
     void SetText(const char* text);
     std::string Text() const;
@@ -34,19 +40,19 @@ private:
     friend LRESULT CALLBACK WindowProcedure(HWND, UINT, WPARAM, LPARAM);
     void Attach(HWND window) { window_ = window; }
     void ShowError(const std::string& text);
-    static LRESULT CALLBACK RichEditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                         UINT_PTR id, DWORD_PTR refData);
+    LRESULT RichEditFilter(HWND window, UINT message, WPARAM wParam, LPARAM lParam, const ControlProcedure& next);
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void CreateControls();
     void Button1Click();
 
     HINSTANCE instance_;
-    HWND owner_ = nullptr;
+    MessageBoxStep& boxes_;
     HWND window_ = nullptr;
     HWND richEdit_ = nullptr;
     HWND okButton_ = nullptr;
-    HMODULE richEditLibrary_ = nullptr;
+    DllModule richEditLibrary_;
     Font font_;
+    ModalLoop modal_;
 };
 
 }  // namespace tarvik

@@ -2,29 +2,19 @@
 
 #include <commctrl.h>
 
+#include "list_box_items.h"
 #include "window_text.h"
 
 namespace tarvik {
 
-HWND CheckListBox::Create(HWND parent, int id, int x, int y, int width, int height, HFONT font) {
-    list_ = CreateWindowExA(WS_EX_CLIENTEDGE, "LISTBOX", "",
-                            WS_CHILD | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_OWNERDRAWFIXED |
-                                LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT,
-                            x, y, width, height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                            reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(parent, GWLP_HINSTANCE)), nullptr);
-    SendMessageA(list_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+void CheckListBox::Attach(HWND list) {
+    list_ = list;
     SendMessageA(list_, LB_SETITEMHEIGHT, 0, kRowHeight);
-    SetWindowSubclass(list_, SubclassProc, 0, reinterpret_cast<DWORD_PTR>(this));
-    return list_;
+    InstallMessageFilter<CheckListBox, &CheckListBox::Filter>(list_, this);
 }
 
-void CheckListBox::Clear() { SendMessageA(list_, LB_RESETCONTENT, 0, 0); }
-
-void CheckListBox::Add(const std::string& text) {
-    const auto index = SendMessageA(list_, LB_INSERTSTRING, static_cast<WPARAM>(-1),
-                                    reinterpret_cast<LPARAM>(text.c_str()));
-    if (index >= 0) SendMessageA(list_, LB_SETITEMDATA, static_cast<WPARAM>(index), 0);
-}
+// New items of a list box with strings carry 0 as their data: no mark.
+void CheckListBox::SetEntries(const std::vector<std::string>& texts) { ReplaceListBoxItems(list_, texts); }
 
 int CheckListBox::Count() const { return static_cast<int>(SendMessageA(list_, LB_GETCOUNT, 0, 0)); }
 
@@ -71,31 +61,26 @@ void CheckListBox::Draw(const DRAWITEMSTRUCT& item) const {
     if (item.itemState & ODS_FOCUS) DrawFocusRect(item.hDC, &row);
 }
 
-LRESULT CALLBACK CheckListBox::SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                            UINT_PTR, DWORD_PTR refData) {
-    auto* self = reinterpret_cast<CheckListBox*>(refData);
+LRESULT CheckListBox::Filter(HWND window, UINT message, WPARAM wParam, LPARAM lParam, const ControlProcedure& next) {
     switch (message) {
     case WM_LBUTTONDOWN: {
-        const LRESULT result = DefSubclassProc(window, message, wParam, lParam);
+        const LRESULT result = next(message, wParam, lParam);
         const auto hit = SendMessageA(window, LB_ITEMFROMPOINT, 0, lParam);
         // The high word says whether the point lies outside every row.
-        if (HIWORD(hit) == 0 && static_cast<short>(LOWORD(lParam)) < kRowHeight) self->Toggle(LOWORD(hit));
+        if (HIWORD(hit) == 0 && static_cast<short>(LOWORD(lParam)) < kRowHeight) Toggle(LOWORD(hit));
         return result;
     }
     case WM_CHAR:
         if (wParam == ' ') {
             const auto caret = SendMessageA(window, LB_GETCARETINDEX, 0, 0);
-            if (caret != LB_ERR) self->Toggle(static_cast<int>(caret));
+            if (caret != LB_ERR) Toggle(static_cast<int>(caret));
             return 0;
         }
-        break;
-    case WM_NCDESTROY:
-        RemoveWindowSubclass(window, SubclassProc, 0);
         break;
     default:
         break;
     }
-    return DefSubclassProc(window, message, wParam, lParam);
+    return next(message, wParam, lParam);
 }
 
 }  // namespace tarvik

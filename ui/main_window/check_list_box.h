@@ -8,18 +8,23 @@
 #include <vector>
 
 #include "job_command.h"
+#include "message_filter.h"
 
 namespace tarvik {
 
 class CheckListBox {
 public:
     static constexpr int kRowHeight = 13;
+    // Style bits the list box must be created with.
+    static constexpr DWORD kStyle =
+        WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT;
 
-    HWND Create(HWND parent, int id, int x, int y, int width, int height, HFONT font);
+    // Takes over a list box created with kStyle.
+    void Attach(HWND list);
     HWND hwnd() const { return list_; }
 
-    void Clear();
-    void Add(const std::string& text);
+    // Replaces every entry with `texts`, all marks cleared.
+    void SetEntries(const std::vector<std::string>& texts);
     int Count() const;
     bool Checked(int index) const;
     void SetChecked(int index, bool checked);
@@ -30,8 +35,7 @@ public:
     void Draw(const DRAWITEMSTRUCT& item) const;
 
 private:
-    static LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                         UINT_PTR id, DWORD_PTR refData);
+    LRESULT Filter(HWND window, UINT message, WPARAM wParam, LPARAM lParam, const ControlProcedure& next);
     std::string Text(int index) const;
     HWND list_ = nullptr;
 };

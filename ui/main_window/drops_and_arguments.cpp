@@ -8,6 +8,8 @@
 #include <utility>
 
 #include "archiver.h"
+#include "cab32_api.h"
+#include "list_box_items.h"
 #include "list_files.h"
 #include "main_layout.h"
 #include "main_window.h"
@@ -82,55 +84,50 @@ std::vector<std::string> SplitArguments(const std::string& commandLine) {
     return arguments;
 }
 
-bool TfrmCabMain::OperationIsCompress() const {
-    return SameTextIgnoringCase(WindowText(cobPara1), "圧縮");
-}
-
 void TfrmCabMain::InstallDropFilter(HWND control) {
-    SetWindowSubclass(control, DropFilterProc, 1, reinterpret_cast<DWORD_PTR>(this));
+    InstallMessageFilter<TfrmCabMain, &TfrmCabMain::DropFilter>(control, this);
 }
 
-LRESULT CALLBACK TfrmCabMain::DropFilterProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                             UINT_PTR, DWORD_PTR refData) {
-    auto* self = reinterpret_cast<TfrmCabMain*>(refData);
-    if (message == WM_NCDESTROY) RemoveWindowSubclass(window, DropFilterProc, 1);
-    if (message != WM_DROPFILES) return DefSubclassProc(window, message, wParam, lParam);
+LRESULT TfrmCabMain::DropFilter(HWND control, UINT message, WPARAM wParam, LPARAM lParam,
+                                const ControlProcedure& next) {
+    if (message != WM_DROPFILES) return next(message, wParam, lParam);
     // Which control takes drops depends on the operation at this moment.
-    const bool compress = self->OperationIsCompress();
-    if (window == self->ListBox1 && compress) {
-        self->HandleListDrop(reinterpret_cast<HDROP>(wParam));
+    const bool compress = CurrentJobKind() == JobKind::Compress;
+    if (control == ListBox1 && compress) {
+        HandleListDrop(reinterpret_cast<HDROP>(wParam));
         return 0;
     }
-    if (window == self->edtCab && !compress) {
-        self->HandleArchiveFieldDrop(reinterpret_cast<HDROP>(wParam));
+    if (control == edtCab && !compress) {
+        HandleArchiveFieldDrop(reinterpret_cast<HDROP>(wParam));
         return 0;
     }
-    return DefSubclassProc(window, message, wParam, lParam);
+    return next(message, wParam, lParam);
 }
 
 void TfrmCabMain::HandleListDrop(HDROP drop) {
     const DropHandle files(drop);
+    std::vector<std::string> dropped;
     for (UINT i = 0; i < files.Count(); ++i) {
-        const std::string path = files.Path(i);
-        if (!PathExists(path)) continue;
-        SendMessageA(ListBox1, LB_INSERTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(path.c_str()));
+        std::string path = files.Path(i);
+        if (PathExists(path)) dropped.push_back(std::move(path));
     }
-    WriteResponseFile(ResponseFilePath(ExeFolder()), FileList());
+    AppendListBoxItems(ListBox1, dropped);
+    IgnoreSilently(WriteResponseFile(ResponseFilePath(ExeFolder()), FileList()));
 }
 
 void TfrmCabMain::HandleArchiveFieldDrop(HDROP drop) {
     const DropHandle files(drop);
     if (files.Count() == 0) return;
     const std::string path = files.Path(0);
-    if (ArchiverCheckArchive(path.c_str(), 2)) SetWindowTextA(edtCab, path.c_str());
+    if (ArchiverCheckArchive(path.c_str(), cab32::kCheckMode)) SetWindowTextA(edtCab, path.c_str());
 }
 
 void TfrmCabMain::HandleArguments(const std::vector<std::string>& arguments) {
     if (arguments.size() == 1) {
         const std::string& argument = arguments.front();
-        if (ArchiverCheckArchive(argument.c_str(), 2)) {
+        if (ArchiverCheckArchive(argument.c_str(), cab32::kCheckMode)) {
             SetWindowTextA(edtCab, argument.c_str());
-            SendMessageA(cobPara1, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("解凍"));
+            SelectOperationItem(JobKind::Extract);
             cobPara1Change();
             return;
         }
@@ -138,10 +135,9 @@ void TfrmCabMain::HandleArguments(const std::vector<std::string>& arguments) {
         if (!full || FileNamePart(*full).empty()) return;
         SendMessageA(ListBox1, LB_INSERTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(full->c_str()));
     } else {
-        for (const std::string& argument : arguments) {
-            const std::string entry = FullPath(argument).value_or(std::string());
-            SendMessageA(ListBox1, LB_INSERTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(entry.c_str()));
-        }
+        std::vector<std::string> entries;
+        for (const std::string& argument : arguments) entries.push_back(FullPath(argument).value_or(std::string()));
+        AppendListBoxItems(ListBox1, entries);
         if (SendMessageA(ListBox1, LB_GETCOUNT, 0, 0) < 2) return;
     }
     const std::vector<std::string> entries = FileList();

@@ -3,6 +3,8 @@
 #include <commdlg.h>
 
 #include "archiver.h"
+#include "cab32_api.h"
+#include "list_box_items.h"
 #include "list_files.h"
 #include "main_layout.h"
 #include "main_window.h"
@@ -23,16 +25,12 @@ void SetTextIfChanged(HWND edit, const std::string& text) {
 std::vector<std::string> TfrmCabMain::FileList() const {
     std::vector<std::string> entries;
     const auto count = SendMessageA(ListBox1, LB_GETCOUNT, 0, 0);
+    entries.reserve(static_cast<std::size_t>(count > 0 ? count : 0));
     for (int i = 0; i < count; ++i) entries.push_back(ListItemText(ListBox1, i));
     return entries;
 }
 
-void TfrmCabMain::SetFileList(const std::vector<std::string>& entries) {
-    SendMessageA(ListBox1, LB_RESETCONTENT, 0, 0);
-    for (const std::string& entry : entries) {
-        SendMessageA(ListBox1, LB_INSERTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(entry.c_str()));
-    }
-}
+void TfrmCabMain::SetFileList(const std::vector<std::string>& entries) { ReplaceListBoxItems(ListBox1, entries); }
 
 bool TfrmCabMain::FileListIsMultiSelect() const {
     return (GetWindowLongPtrA(ListBox1, GWL_STYLE) & LBS_EXTENDEDSEL) != 0;
@@ -45,7 +43,11 @@ void TfrmCabMain::RecreateListBox1(bool multiSelect) {
     if (FileListIsMultiSelect() == multiSelect) return;
     const std::vector<std::string> entries = FileList();
     const HWND old = ListBox1;
-    const DWORD style = (static_cast<DWORD>(GetWindowLongPtrA(old, GWL_STYLE)) & ~LBS_EXTENDEDSEL) |
+    // The style comes from the layout table, not from the old control: the
+    // window system clears WS_VSCROLL from a list's style while it has
+    // nothing to scroll, and a list made with that style never shows one.
+    const DWORD current = static_cast<DWORD>(GetWindowLongPtrA(old, GWL_STYLE));
+    const DWORD style = WS_CHILD | kListBox1Style | (current & (WS_VISIBLE | WS_DISABLED)) |
                         (multiSelect ? LBS_EXTENDEDSEL : 0);
     const DWORD exStyle = static_cast<DWORD>(GetWindowLongPtrA(old, GWL_EXSTYLE));
     RECT place{};
@@ -57,7 +59,7 @@ void TfrmCabMain::RecreateListBox1(bool multiSelect) {
                                nullptr);
     SetWindowPos(ListBox1, old, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     SendMessageA(ListBox1, WM_SETFONT, reinterpret_cast<WPARAM>(controlFont_.get()), FALSE);
-    SendMessageA(ListBox1, LB_SETITEMHEIGHT, 0, 16);
+    SendMessageA(ListBox1, LB_SETITEMHEIGHT, 0, kFileListRowHeight);
     DestroyWindow(old);
     SetFileList(entries);
     DragAcceptFiles(ListBox1, TRUE);
@@ -88,7 +90,7 @@ void TfrmCabMain::cmdAddClick() {
     if (!answer.confirmed) return;
     if (!answer.names.empty()) openDialog2Name_ = answer.names.front();
     SetFileList(answer.names);
-    WriteResponseFile(ResponseFilePath(ExeFolder()), answer.names);
+    IgnoreSilently(WriteResponseFile(ResponseFilePath(ExeFolder()), answer.names));
 }
 
 void TfrmCabMain::cmdDelClick() {
@@ -97,12 +99,12 @@ void TfrmCabMain::cmdDelClick() {
     if (current >= 0 && current < SendMessageA(ListBox1, LB_GETCOUNT, 0, 0)) {
         SendMessageA(ListBox1, LB_DELETESTRING, static_cast<WPARAM>(current), 0);
     }
-    WriteResponseFile(ResponseFilePath(ExeFolder()), FileList());
+    IgnoreSilently(WriteResponseFile(ResponseFilePath(ExeFolder()), FileList()));
 }
 
 void TfrmCabMain::cmdClearClick() {
     DeleteResponseFile(ResponseFilePath(ExeFolder()));
-    SendMessageA(ListBox1, LB_RESETCONTENT, 0, 0);
+    SetFileList({});
 }
 
 void TfrmCabMain::cmdListSaveClick() {
@@ -115,7 +117,7 @@ void TfrmCabMain::cmdListSaveClick() {
     const FileDialogAnswer answer = options_.steps->ShowFileDialog(window_, request);
     if (!answer.confirmed || answer.names.empty()) return;
     saveDialog1Name_ = answer.names.front();
-    SaveListFile(saveDialog1Name_, FileList());
+    IgnoreSilently(SaveListFile(saveDialog1Name_, FileList()));
 }
 
 void TfrmCabMain::cmdListLoadClick() {
@@ -130,7 +132,7 @@ void TfrmCabMain::cmdListLoadClick() {
 }
 
 void TfrmCabMain::Button1Click() {
-    const bool compress = JobKindFromSwitch(WindowText(edtPara1)) == JobKind::Compress;
+    const bool compress = CurrentJobKind() == JobKind::Compress;
     std::string& lastName = compress ? saveDialog1Name_ : openDialog1Name_;
     FileDialogRequest request{compress ? FileDialogRequest::Kind::Save : FileDialogRequest::Kind::Open,
                               "CAB Files|*.cab", "cab", lastName,
@@ -147,23 +149,25 @@ void TfrmCabMain::Button1Click() {
 void TfrmCabMain::edtCabChange() {
     const std::string path = WindowText(edtCab);
     if (path.empty()) {
-        SendMessageA(ListBox1, LB_RESETCONTENT, 0, 0);
+        SetFileList({});
         return;
     }
-    if (!ArchiverCheckArchive(path.c_str(), 2)) return;
-    SendMessageA(ListBox1, LB_RESETCONTENT, 0, 0);
+    if (!ArchiverCheckArchive(path.c_str(), cab32::kCheckMode)) return;
+    SetFileList({});
+    // A cabinet's members are shown with multiple selection, an empty list
+    // with single selection. The list box is re-made for the switch while it
+    // is empty, so tens of thousands of members are never copied over.
+    RecreateListBox1(true);
     ListArchiveMembers(window_, path.c_str(), ListBox1);
-    RecreateListBox1(SendMessageA(ListBox1, LB_GETCOUNT, 0, 0) > 0);
+    if (SendMessageA(ListBox1, LB_GETCOUNT, 0, 0) == 0) RecreateListBox1(false);
 }
 
-void TfrmCabMain::cmdDirecClick() {
-    options_.steps->ShowFolderChooser();
-    SetWindowTextA(edtMelt, ChosenFolder.c_str());
-}
+// However the chooser ended, the field takes the folder last confirmed in it.
+void TfrmCabMain::cmdDirecClick() { SetWindowTextA(edtMelt, options_.steps->ShowFolderChooser().c_str()); }
 
 void TfrmCabMain::CheckBox1Click() {
-    RefreshResponseFile(ResponseFilePath(ExeFolder()), FileList(),
-                        SendMessageA(CheckBox1, BM_GETCHECK, 0, 0) == BST_CHECKED);
+    IgnoreSilently(RefreshResponseFile(ResponseFilePath(ExeFolder()), FileList(),
+                                       SendMessageA(CheckBox1, BM_GETCHECK, 0, 0) == BST_CHECKED));
 }
 
 }  // namespace tarvik

@@ -2,6 +2,7 @@
 #include <stdexcept>
 
 #include "archiver.h"
+#include "cab32_api.h"
 #include "list_files.h"
 #include "main_layout.h"
 #include "main_window.h"
@@ -18,8 +19,23 @@ constexpr int kOutputBufferSize = 64000;
 
 bool IsChecked(HWND checkBox) { return SendMessageA(checkBox, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
+// From version 0.90 on, the library numbers the volumes of a set with two
+// digits (a01.cab), before that with one (a1.cab).
+constexpr unsigned kTwoDigitVolumesVersion = 90;
+
 std::runtime_error CannotWrite(const std::string& path) {
     return std::runtime_error("'" + path + "' を書き込めません");
+}
+
+// The members a selective extraction takes must reach the library, or it
+// would extract an earlier list: a failed write is reported. A whole
+// extraction reads no list; its response file is emptied where it can be.
+void WriteExtractionResponseFile(const JobRequest& request, const std::string& responsePath) {
+    if (!request.selectiveExtraction) {
+        IgnoreSilently(WriteResponseFile(responsePath, {}));
+        return;
+    }
+    if (!WriteResponseFile(responsePath, CheckedMembers(request.members))) throw CannotWrite(responsePath);
 }
 
 // Enables the main window again however the job ends.
@@ -39,8 +55,6 @@ private:
 
 }  // namespace
 
-std::string TfrmCabMain::OperationSwitch() const { return WindowText(edtPara1); }
-
 JobRequest TfrmCabMain::ReadJobRequest(bool archiveExists) const {
     JobRequest request;
     request.operationSwitch = WindowText(edtPara1);
@@ -54,6 +68,7 @@ JobRequest TfrmCabMain::ReadJobRequest(bool archiveExists) const {
     request.members = checkList_.Entries();
     request.archiveExists = archiveExists;
     request.programFolder = ExeFolder();
+    request.programFolderShort = ShortPathName(request.programFolder);
     return request;
 }
 
@@ -74,16 +89,12 @@ void TfrmCabMain::cmdExecClick() {
     const std::string responsePath = ResponseFilePath(ExeFolder());
     RegistryKey libraryKey = OpenLibraryKeyForJob();
 
-    const std::optional<JobKind> kind = JobKindFromSwitch(OperationSwitch());
+    const std::optional<JobKind> kind = CurrentJobKind();
     const JobRequest request = ReadJobRequest(archiveExists);
     std::string command;
     if (archiveExists) {
-        if (!ArchiverCheckArchive(archivePath.c_str(), 2)) return;
-        if (kind == JobKind::Extract) {
-            const bool written = WriteResponseFile(
-                responsePath, request.selectiveExtraction ? CheckedMembers(request.members) : std::vector<std::string>{});
-            if (!written && request.selectiveExtraction) throw CannotWrite(responsePath);
-        }
+        if (!ArchiverCheckArchive(archivePath.c_str(), cab32::kCheckMode)) return;
+        if (kind == JobKind::Extract) WriteExtractionResponseFile(request, responsePath);
         if (kind && kind != JobKind::Compress) command = BuildJobCommand(request);
     } else if (kind == JobKind::Compress) {
         command = BuildJobCommand(request);
@@ -100,10 +111,10 @@ void TfrmCabMain::cmdExecClick() {
     if (request.multiVolume && kind == JobKind::Compress) {
         // The library names the first volume with digits before the file
         // name's extension.
-        const char* digits = ArchiverVersion() >= 90 ? "01" : "1";
+        const char* digits = ArchiverVersion() >= kTwoDigitVolumesVersion ? "01" : "1";
         SetWindowTextA(edtCab, InsertBeforeExtension(archivePath, digits).c_str());
     }
-    const bool sound = ArchiverCheckArchive(WindowText(edtCab).c_str(), 2);
+    const bool sound = ArchiverCheckArchive(WindowText(edtCab).c_str(), cab32::kCheckMode);
     if (!sound) {
         options_.steps->ShowMessageBox(window_,
                                        "CABファイルを検査しましたが破損の恐れがあります。\n又は未作成の可能性があります。",

@@ -4,7 +4,8 @@
 #include <shellapi.h>
 
 #include <cstdio>
-#include <exception>
+#include <string>
+#include <vector>
 
 #include "archiver.h"
 #include "cab32_api.h"
@@ -15,39 +16,38 @@
 #include "modal_loop.h"
 #include "resource_ids.h"
 #include "settings.h"
-#include "window_procedure.h"
 #include "sjis_path.h"
+#include "tarvik_version.h"
+#include "window_procedure.h"
 
 namespace tarvik {
 
 namespace {
 
 constexpr char kClassName[] = "TfrmCabMain";
-constexpr char kPanelClassName[] = "TarvikPanel";
 constexpr int kClientWidth = 624;
 constexpr int kClientHeight = 300;
+constexpr int kWindowCharacterHeight = 16;   // pixels
+constexpr int kControlCharacterHeight = 13;  // pixels
+constexpr int kMenuPictureSize = 16;         // pixels, square
 constexpr UINT kFirstActivation = WM_APP + 1;
-constexpr int kMenuPictureIds[] = {IDB_MENU_ABOUT, IDB_MENU_INTRODUCTION, IDB_MENU_CONTENTS};
+// Topics of the help file opened by the Help menu.
+constexpr ULONG_PTR kContentsTopic = 1;
+constexpr ULONG_PTR kIntroductionTopic = 4;
 
-void RegisterWindowClasses(HINSTANCE instance, WNDPROC windowProc, WNDPROC panelProc) {
-    WNDCLASSEXA windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = windowProc;
-    windowClass.hInstance = instance;
-    windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_TARVIK32));
-    windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = kClassName;
-    RegisterClassExA(&windowClass);
+// "Ctrl+Q", "F1": a shortcut as the menu shows it after its caption.
+std::string ShortcutText(const Shortcut& shortcut) {
+    std::string text;
+    if (shortcut.modifiers & FCONTROL) text += "Ctrl+";
+    if (shortcut.modifiers & FSHIFT) text += "Shift+";
+    if (shortcut.modifiers & FALT) text += "Alt+";
+    if (shortcut.key >= VK_F1 && shortcut.key <= VK_F24) return text + "F" + std::to_string(shortcut.key - VK_F1 + 1);
+    return text + static_cast<char>(shortcut.key);
+}
 
-    WNDCLASSEXA panelClass{};
-    panelClass.cbSize = sizeof panelClass;
-    panelClass.lpfnWndProc = panelProc;
-    panelClass.hInstance = instance;
-    panelClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    panelClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    panelClass.lpszClassName = kPanelClassName;
-    RegisterClassExA(&panelClass);
+DWORD ControlStyle(const ControlSpec& spec) {
+    return WS_CHILD | spec.style | (spec.initially == kHidden ? 0 : WS_VISIBLE) |
+           (spec.initially == kDisabled ? WS_DISABLED : 0);
 }
 
 }  // namespace
@@ -70,12 +70,15 @@ TfrmCabMain::TfrmCabMain(const Options& options) : options_(options) {}
 
 TfrmCabMain::~TfrmCabMain() {
     if (window_) DestroyWindow(window_);
-    if (accelerators_) DestroyAcceleratorTable(accelerators_);
 }
 
 bool TfrmCabMain::Create(HWND applicationWindow) {
     applicationWindow_ = applicationWindow;
-    RegisterWindowClasses(options_.instance, WindowProcedure<TfrmCabMain>, PanelProc);
+    if (!RegisterWindowClass(options_.instance, kClassName, WindowProcedure<TfrmCabMain>,
+                             LoadIconA(options_.instance, MAKEINTRESOURCEA(IDI_TARVIK32))) ||
+        !RegisterWindowClass(options_.instance, kPanelClassName, PanelProc)) {
+        return false;
+    }
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
     CreateMenuBar();
     RECT frame{0, 0, kClientWidth, kClientHeight};
@@ -85,7 +88,6 @@ bool TfrmCabMain::Create(HWND applicationWindow) {
                               options_.instance, this);
     if (!window_) return false;
     CentreOnDesktop(window_);
-    accelerators_ = CreateAcceleratorTableA(const_cast<ACCEL*>(kShortcuts), static_cast<int>(std::size(kShortcuts)));
     FormCreate();
     return true;
 }
@@ -101,83 +103,92 @@ void TfrmCabMain::Show() {
 bool TfrmCabMain::PreTranslateMessage(MSG& message) {
     if (!window_ || (message.hwnd != window_ && !IsChild(window_, message.hwnd))) return false;
     // Menu shortcuts are served before the focused control sees the key.
-    if (TranslateAcceleratorA(window_, accelerators_, &message)) return true;
+    if (TranslateAcceleratorA(window_, accelerators_.get(), &message)) return true;
     return IsDialogMessageA(window_, &message) != FALSE;
 }
 
+// The menu bar and its shortcuts, both from the menu table.
 void TfrmCabMain::CreateMenuBar() {
     menu_ = CreateMenu();
-    for (int id : kMenuPictureIds) {
-        menuPictures_.emplace_back(static_cast<HBITMAP>(
-            LoadImageA(options_.instance, MAKEINTRESOURCEA(id), IMAGE_BITMAP, 16, 16, LR_LOADTRANSPARENT)));
-    }
-    auto buildPopup = [this](const MenuItemSpec* begin, const MenuItemSpec* end) {
+    std::vector<ACCEL> shortcuts;
+    for (const MenuSpec& menu : kMenuBar) {
         HMENU popup = CreatePopupMenu();
-        for (const MenuItemSpec* item = begin; item != end; ++item) {
-            if (!item->caption) {
+        for (const MenuItemSpec& item : menu.items) {
+            if (!item.caption) {
                 AppendMenuA(popup, MF_SEPARATOR, 0, nullptr);
                 continue;
             }
-            AppendMenuA(popup, MF_STRING, static_cast<UINT_PTR>(item->id), item->caption);
-            if (item->picture >= 0 && menuPictures_[static_cast<std::size_t>(item->picture)].get()) {
-                MENUITEMINFOA info{};
-                info.cbSize = sizeof info;
-                info.fMask = MIIM_BITMAP;
-                info.hbmpItem = menuPictures_[static_cast<std::size_t>(item->picture)].get();
-                SetMenuItemInfoA(popup, static_cast<UINT>(item->id), FALSE, &info);
+            const UINT id = static_cast<UINT>(item.id);
+            std::string caption = item.caption;
+            if (item.shortcut.key) {
+                caption.append(1, '\t').append(ShortcutText(item.shortcut));
+                shortcuts.push_back({static_cast<BYTE>(FVIRTKEY | item.shortcut.modifiers), item.shortcut.key,
+                                     static_cast<WORD>(id)});
             }
+            AppendMenuA(popup, MF_STRING, id, caption.c_str());
+            if (!item.picture) continue;
+            Bitmap& picture = menuPictures_.emplace_back(static_cast<HBITMAP>(
+                LoadImageA(options_.instance, MAKEINTRESOURCEA(item.picture), IMAGE_BITMAP, kMenuPictureSize,
+                           kMenuPictureSize, LR_LOADTRANSPARENT)));
+            if (!picture) continue;
+            MENUITEMINFOA info{};
+            info.cbSize = sizeof info;
+            info.fMask = MIIM_BITMAP;
+            info.hbmpItem = picture.get();
+            SetMenuItemInfoA(popup, id, FALSE, &info);
         }
-        return popup;
-    };
-    AppendMenuA(menu_, MF_POPUP, reinterpret_cast<UINT_PTR>(buildPopup(std::begin(kFileMenu), std::end(kFileMenu))),
-                "ファイル(&F)");
-    AppendMenuA(menu_, MF_POPUP, reinterpret_cast<UINT_PTR>(buildPopup(std::begin(kHelpMenu), std::end(kHelpMenu))),
-                "ヘルプ(&H)");
+        AppendMenuA(menu_, MF_POPUP, reinterpret_cast<UINT_PTR>(popup), menu.caption);
+    }
+    accelerators_ = AcceleratorTable(CreateAcceleratorTableA(shortcuts.data(), static_cast<int>(shortcuts.size())));
+}
+
+HWND TfrmCabMain::CreateControl(const ControlSpec& spec) {
+    const HWND parent = spec.parent == kOnPanel1 ? Panel1 : window_;
+    const HWND control = CreateWindowExA(spec.exStyle, spec.className, spec.caption, ControlStyle(spec), spec.x,
+                                         spec.y, spec.width, spec.height, parent,
+                                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)),
+                                         options_.instance, nullptr);
+    SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(controlFont_.get()), FALSE);
+    switch (spec.made) {
+    case kPlain: break;
+    case kFileList: SendMessageA(control, LB_SETITEMHEIGHT, 0, kFileListRowHeight); break;
+    case kCheckList: checkList_.Attach(control); break;
+    }
+    if (spec.hint) AddHint(control, spec.hint);
+    if (spec.glyph) glyphs_.emplace_back().Attach(control, options_.instance, spec.glyph);
+    return control;
+}
+
+void TfrmCabMain::AddHint(HWND control, const char* hint) {
+    if (!tooltip_) {
+        tooltip_ = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0, window_,
+                                   nullptr, options_.instance, nullptr);
+    }
+    TOOLINFOA tool{};
+    tool.cbSize = TTTOOLINFOA_V1_SIZE;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = window_;
+    tool.uId = reinterpret_cast<UINT_PTR>(control);
+    tool.lpszText = const_cast<char*>(hint);
+    SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 void TfrmCabMain::CreateControls() {
-    windowFont_ = Font(CreateUiFont(16));
-    controlFont_ = Font(CreateUiFont(13));
+    windowFont_ = CreateUiFont(kWindowCharacterHeight);
+    controlFont_ = CreateUiFont(kControlCharacterHeight);
     SendMessageA(window_, WM_SETFONT, reinterpret_cast<WPARAM>(windowFont_.get()), FALSE);
-    for (const ControlSpec& spec : kMainControls) {
-        if (spec.control == &TfrmCabMain::CheckBox3) {
-            // CheckListBox1 takes its tab place just before CheckBox3.
-            CheckListBox1 = checkList_.Create(window_, IDC_CHECKLISTBOX1, kCheckListBox1Place.x,
-                                              kCheckListBox1Place.y, kCheckListBox1Place.width,
-                                              kCheckListBox1Place.height, controlFont_.get());
-        }
-        const HWND parent = spec.parent == Parent::Panel1 ? Panel1 : window_;
-        const bool hidden = spec.control == &TfrmCabMain::Panel1;
-        const DWORD style = WS_CHILD | spec.style | (hidden ? 0 : WS_VISIBLE) | (spec.enabled ? 0 : WS_DISABLED);
-        const DWORD exStyle = (std::string_view(spec.className) == "EDIT" || spec.id == IDC_LISTBOX1)
-                                  ? WS_EX_CLIENTEDGE
-                                  : (spec.id == IDC_PANEL1 ? WS_EX_CONTROLPARENT : 0);
-        const HWND control = CreateWindowExA(exStyle, spec.className, spec.caption, style, spec.x, spec.y,
-                                             spec.width, spec.height, parent,
-                                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)),
-                                             options_.instance, nullptr);
-        SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(controlFont_.get()), FALSE);
-        this->*spec.control = control;
-        if (spec.id == IDC_PANEL1) SetWindowLongPtrA(control, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    }
+    for (const ControlSpec& spec : kMainControls) this->*spec.control = CreateControl(spec);
     for (const JobKindInfo& info : kJobKinds) {
         SendMessageA(cobPara1, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(info.item));
     }
     for (const CompressionTypeInfo& info : kCompressionTypes) {
         SendMessageA(cobType, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(info.item));
     }
-    SendMessageA(ListBox1, LB_SETITEMHEIGHT, 0, 16);
-    closeGlyph_.Attach(cmdClose, options_.instance, IDB_GLYPH_CLOSE);
+}
 
-    tooltip_ = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0, window_,
-                               nullptr, options_.instance, nullptr);
-    TOOLINFOA tool{};
-    tool.cbSize = TTTOOLINFOA_V1_SIZE;
-    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    tool.hwnd = window_;
-    tool.uId = reinterpret_cast<UINT_PTR>(cobType);
-    tool.lpszText = const_cast<char*>("圧縮形式");
-    SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+void TfrmCabMain::SelectOperationItem(JobKind kind) {
+    SendMessageA(cobPara1, CB_SELECTSTRING, static_cast<WPARAM>(-1),
+                 reinterpret_cast<LPARAM>(JobKindInfoOf(kind).item));
 }
 
 void TfrmCabMain::FormCreate() {
@@ -202,8 +213,8 @@ void TfrmCabMain::FormCreate() {
 }
 
 void TfrmCabMain::FormActivate() {
-    SendMessageA(cobPara1, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("圧縮"));
-    SetWindowTextA(edtPara1, "-a");
+    SelectOperationItem(JobKind::Compress);
+    SetWindowTextA(edtPara1, JobKindInfoOf(JobKind::Compress).operationSwitch);
     const CompressionDefaults defaults = ReadCompressionDefaults();
     switch (defaults.kind) {
     case CompressionDefaults::Kind::KeyMissing:
@@ -252,17 +263,15 @@ void TfrmCabMain::Help(UINT command, ULONG_PTR data) {
     options_.steps->ShowHelp(window_, helpFile_, command, data);
 }
 
-void TfrmCabMain::Contents1Click() { Help(HELP_CONTEXT, 1); }
+void TfrmCabMain::Contents1Click() { Help(HELP_CONTEXT, kContentsTopic); }
 void TfrmCabMain::S1Click() { Help(HELP_FINDER, 0); }
-void TfrmCabMain::N1Click() { Help(HELP_CONTEXT, 4); }
+void TfrmCabMain::N1Click() { Help(HELP_CONTEXT, kIntroductionTopic); }
 
 void TfrmCabMain::About1Click() {
-    options_.steps->ShowMessageBox(window_, "Tarvik32 Ver 0.3.4.14 \n作者　Tarvik32 開発チーム", "Tarvik32", MB_OK);
+    options_.steps->ShowMessageBox(window_, "Tarvik32 Ver " TARVIK_VERSION_TEXT " \n 作者　Tarvik32 開発チーム", "Tarvik32", MB_OK);
 }
 
-void TfrmCabMain::ShowError(const std::string& text) {
-    options_.steps->ShowMessageBox(window_, StandardErrorText(text), "Tarvik32", MB_OK | MB_ICONERROR | MB_TASKMODAL);
-}
+void TfrmCabMain::ShowError(const std::string& text) { ShowStandardErrorBox(*options_.steps, window_, text); }
 
 void TfrmCabMain::SetCheckBox(HWND checkBox, bool checked) {
     const bool wasChecked = SendMessageA(checkBox, BM_GETCHECK, 0, 0) == BST_CHECKED;
@@ -316,7 +325,7 @@ LRESULT TfrmCabMain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_MEASUREITEM: {
         auto& item = *reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
-        item.itemHeight = item.CtlID == IDC_CHECKLISTBOX1 ? CheckListBox::kRowHeight : 16;
+        item.itemHeight = item.CtlID == IDC_CHECKLISTBOX1 ? CheckListBox::kRowHeight : kFileListRowHeight;
         return TRUE;
     }
     case WM_DRAWITEM: {
@@ -340,6 +349,11 @@ LRESULT TfrmCabMain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return DefWindowProcA(window_, message, wParam, lParam);
     case WM_QUERYENDSESSION:
         return FormCloseQuery() ? TRUE : FALSE;
+    case WM_ENDSESSION:
+        // The logon ends after the program agreed: the process may get no
+        // other chance to remove the response file.
+        if (wParam) FormClose();
+        return 0;
     case WM_DESTROY:
         PostQuitMessage(0);
         return 0;

@@ -7,21 +7,21 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "button_glyph.h"
 #include "check_list_box.h"
-#include "gdi_object.h"
 #include "job_command.h"
 #include "main_window_steps.h"
+#include "message_filter.h"
+#include "owned_handle.h"
 
 namespace tarvik {
 
 class TfrmOutbuffer;
-
-// The folder last confirmed in the folder chooser; empty until then.
-extern std::string ChosenFolder;
+struct ControlSpec;
 
 class TfrmCabMain {
 public:
@@ -37,8 +37,9 @@ public:
     TfrmCabMain& operator=(const TfrmCabMain&) = delete;
     ~TfrmCabMain();
 
-    // Creates the window and its controls and runs the creation step.
-    bool Create(HWND applicationWindow);
+    // Creates the window and its controls and runs the creation step. False
+    // when the window cannot be made.
+    [[nodiscard]] bool Create(HWND applicationWindow);
     // Shows the window; the activation step runs once, from the message loop.
     void Show();
     // Handles a message of the loop for this window: menu shortcuts first,
@@ -96,36 +97,39 @@ private:
     friend LRESULT CALLBACK WindowProcedure(HWND, UINT, WPARAM, LPARAM);
     void Attach(HWND window) { window_ = window; }
     static LRESULT CALLBACK PanelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    static LRESULT CALLBACK DropFilterProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                           UINT_PTR id, DWORD_PTR refData);
+    LRESULT DropFilter(HWND control, UINT message, WPARAM wParam, LPARAM lParam, const ControlProcedure& next);
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void OnCommand(int id, int notification);
     void CreateControls();
+    HWND CreateControl(const ControlSpec& spec);
+    void AddHint(HWND control, const char* hint);
     void CreateMenuBar();
+    void SelectOperationItem(JobKind kind);
     void InstallDropFilter(HWND control);
     void RecreateListBox1(bool multiSelect);
     void DrawListBox1Item(const DRAWITEMSTRUCT& item);
     void ShowError(const std::string& text);
     void HandleListDrop(HDROP drop);
     void HandleArchiveFieldDrop(HDROP drop);
-    bool OperationIsCompress() const;
+    // The operation the window is set to: the one its switch field shows.
+    std::optional<JobKind> CurrentJobKind() const;
+    void ApplyOperationControls(const OperationControls& controls);
     JobRequest ReadJobRequest(bool archiveExists) const;
     void RefreshResponseFileBeforeCompress(const std::string& responsePath);
     void ShowJobResult(const std::vector<char>& output);
-    std::string OperationSwitch() const;
     void Help(UINT command, ULONG_PTR data);
 
     Options options_;
     HWND window_ = nullptr;
     HWND applicationWindow_ = nullptr;
     HWND tooltip_ = nullptr;
-    HMENU menu_ = nullptr;
-    HACCEL accelerators_ = nullptr;
+    HMENU menu_ = nullptr;  // destroyed with the window
+    AcceleratorTable accelerators_;
     Font windowFont_;
     Font controlFont_;
     std::vector<Bitmap> menuPictures_;
     CheckListBox checkList_;
-    ButtonGlyph closeGlyph_;
+    std::vector<ButtonGlyph> glyphs_;
     std::string helpFile_ = "Tarvik.hlp";
     // Names last confirmed in each file dialog.
     std::string saveDialog1Name_, openDialog1Name_, openDialog2Name_;

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "modal_steps.h"
+
 namespace tarvik {
 
 struct FileDialogRequest {
@@ -24,14 +26,15 @@ struct FileDialogAnswer {
     std::vector<std::string> names;  // full paths; several with OFN_ALLOWMULTISELECT
 };
 
-class MainWindowSteps {
+// Message boxes (the warning, the notices, the standard error box) come
+// through MessageBoxStep.
+class MainWindowSteps : public MessageBoxStep {
 public:
-    virtual ~MainWindowSteps() = default;
-    virtual int ShowMessageBox(HWND owner, const std::string& text, const std::string& caption, UINT type) = 0;
     // Shows the result output window modally.
     virtual void ShowResultWindow() = 0;
-    // Shows the folder chooser modally.
-    virtual void ShowFolderChooser() = 0;
+    // Shows the folder chooser modally and answers the folder last confirmed
+    // in it (ChosenFolder), however the showing ended.
+    virtual std::string ShowFolderChooser() = 0;
     virtual FileDialogAnswer ShowFileDialog(HWND owner, const FileDialogRequest& request) = 0;
     // Hands one request to the help viewer (WinHelp).
     virtual void ShowHelp(HWND owner, const std::string& helpFile, UINT command, ULONG_PTR data) = 0;

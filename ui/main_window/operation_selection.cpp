@@ -1,5 +1,7 @@
-// The operation and compression boxes, and the controls each operation uses.
+// The operation and compression boxes, and the controls each operation uses
+// (the table in operations.h).
 #include <optional>
+#include <string>
 
 #include "main_layout.h"
 #include "main_window.h"
@@ -14,66 +16,44 @@ bool PathExists(const std::string& path) { return GetFileAttributesA(path.c_str(
 
 }  // namespace
 
+std::optional<JobKind> TfrmCabMain::CurrentJobKind() const { return JobKindFromSwitch(WindowText(edtPara1)); }
+
 void TfrmCabMain::cobTypeChange() {
-    const std::string type = WindowText(cobType);
-    if (SameTextIgnoringCase(type, "MSZIP")) {
-        SetWindowTextA(edtType, "-mz");
-    } else if (SameTextIgnoringCase(type, "無圧縮")) {
-        SetWindowTextA(edtType, "-ms");
-    } else {
-        // The level digits of "LZX 15" to "LZX 21", as far as they exist.
-        SetWindowTextA(edtType, ("-ml" + (type.size() > 4 ? type.substr(4, 2) : std::string())).c_str());
+    // The box is a drop-down list, so its text is one of the table's items.
+    if (const std::optional<std::string_view> compressionSwitch = CompressionSwitchOf(WindowText(cobType))) {
+        SetWindowTextA(edtType, std::string(*compressionSwitch).c_str());
     }
 }
 
+void TfrmCabMain::ApplyOperationControls(const OperationControls& controls) {
+    ShowWindow(Panel1, controls.panel1Visible ? SW_SHOW : SW_HIDE);
+    EnableWindow(cobType, controls.cobTypeEnabled);
+    EnableWindow(edtMelt, controls.edtMeltEnabled);
+    EnableWindow(cmdDirec, controls.cmdDirecEnabled);
+    EnableWindow(CheckBox1, controls.checkBox1Enabled);
+    EnableWindow(CheckBox2, controls.checkBox2Enabled);
+    EnableWindow(CheckBox3, controls.checkBox3Enabled);
+    EnableWindow(CheckBox4, controls.checkBox4Enabled);
+}
+
 void TfrmCabMain::cobPara1Change() {
-    // Reset, every time and in this order.
-    EnableWindow(cmdDirec, TRUE);
-    EnableWindow(edtMelt, TRUE);
-    EnableWindow(CheckBox1, FALSE);
-    EnableWindow(CheckBox2, FALSE);
-    EnableWindow(CheckBox3, FALSE);
     SetWindowTextA(edtMelt, "");
     ShowWindow(CheckListBox1, SW_HIDE);
     ShowWindow(ListBox1, SW_SHOW);
-    EnableWindow(CheckBox4, FALSE);
-
     const std::optional<JobKind> kind = JobKindFromItem(WindowText(cobPara1));
-    if (kind == JobKind::Compress) {
-        ShowWindow(Panel1, SW_SHOW);
-        EnableWindow(cmdDirec, FALSE);
-        EnableWindow(edtMelt, FALSE);
-        EnableWindow(cobType, TRUE);
-        EnableWindow(CheckBox1, TRUE);
-        EnableWindow(CheckBox4, TRUE);
-        SetWindowTextA(edtPara1, "-a");
-        // Compress only creates new archives: an existing path is dropped.
-        if (PathExists(WindowText(edtCab))) SetWindowTextA(edtCab, "");
-    } else if (kind == JobKind::Extract) {
-        ShowWindow(Panel1, SW_HIDE);
-        EnableWindow(CheckBox3, TRUE);
-        EnableWindow(CheckBox2, TRUE);
-        EnableWindow(cobType, FALSE);
-        EnableWindow(CheckBox4, TRUE);
-        SetWindowTextA(edtPara1, "-x");
-        CheckBox3Click();
-    } else if (kind == JobKind::SelfExtract) {
-        ShowWindow(Panel1, SW_HIDE);
-        EnableWindow(cobType, FALSE);
-        SetWindowTextA(edtPara1, "-f");
-    } else if (kind == JobKind::Test) {
-        ShowWindow(Panel1, SW_HIDE);
-        EnableWindow(cobType, FALSE);
-        EnableWindow(cmdDirec, FALSE);
-        EnableWindow(edtMelt, FALSE);
-        SetWindowTextA(edtPara1, "-t");
-    } else if (kind == JobKind::List) {
-        ShowWindow(Panel1, SW_HIDE);
-        EnableWindow(cmdDirec, FALSE);
-        EnableWindow(edtMelt, FALSE);
-        EnableWindow(cobType, FALSE);
-        SetWindowTextA(edtPara1, "-l");
+    if (!kind) {
+        // No operation chosen (the box offers none such): the folder field is
+        // offered, the check boxes are not, Panel1 and cobType stay as they are.
+        EnableWindow(edtMelt, TRUE);
+        EnableWindow(cmdDirec, TRUE);
+        for (HWND checkBox : {CheckBox1, CheckBox2, CheckBox3, CheckBox4}) EnableWindow(checkBox, FALSE);
+    } else {
+        ApplyOperationControls(OperationControlsFor(*kind));
+        SetWindowTextA(edtPara1, JobKindInfoOf(*kind).operationSwitch);
     }
+    // Compress only creates new archives: an existing path is dropped.
+    if (kind == JobKind::Compress && PathExists(WindowText(edtCab))) SetWindowTextA(edtCab, "");
+    if (kind == JobKind::Extract) CheckBox3Click();
     edtCabChange();
 }
 
@@ -84,8 +64,7 @@ void TfrmCabMain::CheckBox3Click() {
         return;
     }
     if (SendMessageA(CheckBox3, BM_GETCHECK, 0, 0) == BST_CHECKED) {
-        checkList_.Clear();
-        for (const std::string& entry : FileList()) checkList_.Add(entry);
+        checkList_.SetEntries(FileList());
         ShowWindow(ListBox1, SW_HIDE);
         ShowWindow(CheckListBox1, SW_SHOW);
     } else {

@@ -41,9 +41,7 @@ void RealMainWindowSteps::ShowHelp(HWND owner, const std::string& helpFile, UINT
 
 void RealMainWindowSteps::ShowResultWindow() { outbuffer_.ShowModal(); }
 
-void RealMainWindowSteps::ShowFolderChooser() {
-    if (showFolderChooser_) showFolderChooser_();
-}
+std::string RealMainWindowSteps::ShowFolderChooser() { return showFolderChooser_ ? showFolderChooser_() : std::string(); }
 
 FileDialogAnswer RealMainWindowSteps::ShowFileDialog(HWND owner, const FileDialogRequest& request) {
     std::vector<char> buffer(64 * 1024, '\0');

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 
 #include "main_window_steps.h"
 
@@ -12,18 +13,18 @@ class TfrmOutbuffer;
 
 class RealMainWindowSteps : public MainWindowSteps {
 public:
-    RealMainWindowSteps(TfrmOutbuffer& outbuffer, std::function<void()> showFolderChooser)
+    RealMainWindowSteps(TfrmOutbuffer& outbuffer, std::function<std::string()> showFolderChooser)
         : outbuffer_(outbuffer), showFolderChooser_(std::move(showFolderChooser)) {}
 
     int ShowMessageBox(HWND owner, const std::string& text, const std::string& caption, UINT type) override;
     void ShowResultWindow() override;
-    void ShowFolderChooser() override;
+    std::string ShowFolderChooser() override;
     FileDialogAnswer ShowFileDialog(HWND owner, const FileDialogRequest& request) override;
     void ShowHelp(HWND owner, const std::string& helpFile, UINT command, ULONG_PTR data) override;
 
 private:
     TfrmOutbuffer& outbuffer_;
-    std::function<void()> showFolderChooser_;
+    std::function<std::string()> showFolderChooser_;
 };
 
 // "Name|*.ext" to the file dialog's form: NUL-separated pairs ending in two NULs.

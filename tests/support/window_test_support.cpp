@@ -1,13 +1,16 @@
 #include "window_test_support.h"
 
 #include <commctrl.h>
+#include <gtest/gtest.h>
 
 #include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <utility>
 
 #include "job_command.h"
+#include "key_access.h"
 #include "sjis_path.h"
 
 namespace testing_support {
@@ -23,6 +26,79 @@ tarvik::FileDialogAnswer ScriptedSteps::ShowFileDialog(HWND, const tarvik::FileD
     tarvik::FileDialogAnswer answer = dialogAnswers.front();
     dialogAnswers.pop_front();
     return answer;
+}
+
+namespace {
+
+// One action waiting for a timer of this thread; a new one replaces it.
+std::function<void()> g_timerAction;
+UINT_PTR g_timer = 0;
+
+void CancelTimerAction() {
+    if (g_timer) KillTimer(nullptr, std::exchange(g_timer, 0));
+    g_timerAction = nullptr;
+}
+
+void CALLBACK RunTimerAction(HWND, UINT, UINT_PTR, DWORD) {
+    std::function<void()> action = std::move(g_timerAction);
+    CancelTimerAction();
+    if (action) action();
+}
+
+// The result window shown for real and the count of showings the script left open.
+HWND g_shownResultWindow = nullptr;
+int* g_leftOpen = nullptr;
+
+void CALLBACK CloseLeftOpenResultWindow(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    if (!IsWindowVisible(g_shownResultWindow)) return;
+    ++*g_leftOpen;
+    ShowWindow(g_shownResultWindow, SW_HIDE);
+}
+
+std::string g_awaitedCaption;
+WhenWindowAppears::Action g_action = nullptr;
+bool g_actionRan = false;
+
+void CALLBACK RunActionWhenFound(HWND, UINT, UINT_PTR, DWORD) {
+    if (g_actionRan) return;
+    const HWND window = FindWindowA(nullptr, g_awaitedCaption.c_str());
+    if (!window || !IsWindowVisible(window)) return;
+    g_actionRan = true;
+    g_action(window);
+}
+
+}  // namespace
+
+void RunFromMessageLoop(std::function<void()> action, UINT delayMs) {
+    CancelTimerAction();
+    g_timerAction = std::move(action);
+    g_timer = SetTimer(nullptr, 0, delayMs, RunTimerAction);
+}
+
+WhenWindowAppears::WhenWindowAppears(const std::string& caption, Action action)
+    : timer_(SetTimer(nullptr, 0, 50, RunActionWhenFound)) {
+    g_awaitedCaption = caption;
+    g_action = action;
+    g_actionRan = false;
+}
+WhenWindowAppears::~WhenWindowAppears() { KillTimer(nullptr, timer_); }
+bool WhenWindowAppears::Ran() const { return g_actionRan; }
+
+void ScriptedSteps::ShowResultWindow() {
+    ++resultWindowShown;
+    if (!realResultWindow) return;
+    if (!insideResultWindow.empty()) {
+        RunFromMessageLoop(std::move(insideResultWindow.front()));
+        insideResultWindow.pop_front();
+    }
+    // A window the script leaves open is closed a while later, and counted.
+    g_shownResultWindow = realResultWindow->hwnd();
+    g_leftOpen = &resultWindowLeftOpen;
+    const UINT_PTR guard = SetTimer(nullptr, 0, 5000, CloseLeftOpenResultWindow);
+    realResultWindow->ShowModal();
+    KillTimer(nullptr, guard);
+    CancelTimerAction();
 }
 
 void PumpMessages() {
@@ -68,63 +144,19 @@ std::vector<std::string> ListItems(HWND listBox) {
 bool IsEnabledControl(HWND window) { return IsWindowEnabled(window) != FALSE; }
 bool IsShownControl(HWND window) { return (GetWindowLongPtrA(window, GWL_STYLE) & WS_VISIBLE) != 0; }
 
-namespace {
-
-// Deletes a folder and everything in it, without following anything but the
-// folder's own entries.
-void DeleteTree(const std::string& folder) {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const std::string name = found.cFileName;
-            if (name == "." || name == "..") continue;
-            const std::string path = folder + "\\" + name;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                DeleteTree(path);
-            } else {
-                SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileA(path.c_str());
-            }
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
+void MakeKeyReadOnly(const char* subKey) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, subKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) ==
+        ERROR_SUCCESS) {
+        RegCloseKey(key);
     }
-    RemoveDirectoryA(folder.c_str());
-}
-
-std::string TempBase() {
-    char base[MAX_PATH] = {};
-    const DWORD length = GetTempPathA(MAX_PATH, base);
-    if (length == 0 || length >= MAX_PATH) throw std::runtime_error("no temporary folder");
-    return base;
-}
-
-}  // namespace
-
-TempFolder::TempFolder() {
-    static int counter = 0;
-    const std::string base = TempBase();
-    for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
-        const std::string candidate = base + "tarvik_test_" + std::to_string(GetCurrentProcessId()) + "_" +
-                                      std::to_string(++counter);
-        if (CreateDirectoryA(candidate.c_str(), nullptr)) path_ = candidate;
-    }
-    if (path_.empty()) throw std::runtime_error("cannot create a temporary folder");
-}
-
-TempFolder::~TempFolder() {
-    SetCurrentDirectoryA(tarvik::ExeFolder().c_str());
-    // Only ever a folder this object made inside the temporary folder.
-    if (path_.rfind(TempBase() + "tarvik_test_", 0) == 0) DeleteTree(path_);
-}
-
-std::string TempFolder::File(const std::string& name, const std::string& content) const {
-    const std::string path = path_ + "\\" + name;
-    std::ofstream(path, std::ios::binary) << content;
-    return path;
+    if (!SetKeyAccess(subKey, "D:P(A;;KRSDWD;;;WD)")) throw std::runtime_error("cannot protect the key");
 }
 
 void ResetProgramState() {
+    for (const char* subKey : {"Software\\Tarvik32", "Software\\ArchiverDll\\Cab32"}) {
+        SetKeyAccess(subKey, "D:(A;;KA;;;WD)");  // a test may have made it read-only
+    }
     RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Tarvik32");
     RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Tarvik32");
     RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\ArchiverDll\\Cab32");
@@ -136,12 +168,6 @@ void ResetProgramState() {
 
 std::string ResponseFile() { return tarvik::ResponseFilePath(tarvik::ExeFolder()); }
 
-std::string ReadFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream content;
-    content << file.rdbuf();
-    return content.str();
-}
 
 MainWindowFixture::MainWindowFixture(FakeVariant variant, bool withLibrary) {
     ResetProgramState();
@@ -152,12 +178,13 @@ MainWindowFixture::MainWindowFixture(FakeVariant variant, bool withLibrary) {
     } else {
         UseNoLibrary();
     }
-    outbuffer = std::make_unique<tarvik::TfrmOutbuffer>(GetModuleHandleA(nullptr));
+    outbuffer = std::make_unique<tarvik::TfrmOutbuffer>(GetModuleHandleA(nullptr), steps);
 }
 
 MainWindowFixture::~MainWindowFixture() {
     window.reset();
     outbuffer.reset();
+    application.reset();
     PumpMessages();
     ResetProgramState();
     fake.reset();
@@ -171,8 +198,10 @@ void MainWindowFixture::Start(const std::string& commandLine) {
     options.outbuffer = outbuffer.get();
     options.commandLine = commandLine;
     window = std::make_unique<tarvik::TfrmCabMain>(options);
-    window->Create(nullptr);
-    outbuffer->Create(window->hwnd());
+    application = std::make_unique<tarvik::ApplicationWindow>(options.instance, steps);
+    if (!window->Create(application->hwnd())) ADD_FAILURE() << "the main window was not made";
+    application->SetMainWindow(window->hwnd());
+    if (!outbuffer->Create(window->hwnd())) ADD_FAILURE() << "the result window was not made";
     window->Show();
     PumpMessages();
 }

@@ -1,16 +1,19 @@
-// In-process window tests: the real main window and result window, with the
-// modal steps answered by a script and the archiver library replaced by the
-// test double.
+// In-process window tests: the real windows of the program, with the modal
+// steps answered by a script and the archiver library replaced by the test
+// double.
 #pragma once
 
 #include <windows.h>
 
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "application_window.h"
 #include "fake_cab32_control.h"
+#include "temp_folder.h"
 #include "main_window.h"
 #include "outbuffer.h"
 
@@ -25,8 +28,13 @@ struct ShownMessage {
 class ScriptedSteps : public tarvik::MainWindowSteps {
 public:
     int ShowMessageBox(HWND, const std::string& text, const std::string& caption, UINT type) override;
-    void ShowResultWindow() override { ++resultWindowShown; }
-    void ShowFolderChooser() override { ++folderChooserShown; }
+    // Counts the showing; with `realResultWindow` set, shows it for real and
+    // runs the next of `insideResultWindow` inside its modal loop.
+    void ShowResultWindow() override;
+    std::string ShowFolderChooser() override {
+        ++folderChooserShown;
+        return chosenFolder;
+    }
     tarvik::FileDialogAnswer ShowFileDialog(HWND, const tarvik::FileDialogRequest& request) override;
     void ShowHelp(HWND, const std::string& helpFile, UINT command, ULONG_PTR data) override {
         helpRequests.push_back({helpFile, command, data});
@@ -41,12 +49,33 @@ public:
     std::vector<ShownMessage> messages;
     int resultWindowShown = 0;
     int folderChooserShown = 0;
+    std::string chosenFolder;  // what the folder chooser answers
     std::vector<tarvik::FileDialogRequest> dialogRequests;
     std::deque<tarvik::FileDialogAnswer> dialogAnswers;  // cancelled when empty
+    tarvik::TfrmOutbuffer* realResultWindow = nullptr;
+    std::deque<std::function<void()>> insideResultWindow;
+    int resultWindowLeftOpen = 0;  // showings the script had to close itself
 };
 
 // Dispatches every waiting message of this thread.
 void PumpMessages();
+// Runs the action from whichever message loop of this thread runs by then,
+// after every message already waiting (a thread timer). One at a time.
+void RunFromMessageLoop(std::function<void()> action, UINT delayMs = 10);
+// Runs `action` on the first visible top-level window of this thread with
+// the given caption, from a timer, while a modal loop (a dialog) runs.
+class WhenWindowAppears {
+public:
+    using Action = void (*)(HWND window);
+    WhenWindowAppears(const std::string& caption, Action action);
+    ~WhenWindowAppears();
+    WhenWindowAppears(const WhenWindowAppears&) = delete;
+    WhenWindowAppears& operator=(const WhenWindowAppears&) = delete;
+    bool Ran() const;
+
+private:
+    UINT_PTR timer_;
+};
 // Sends a key press to a control through the program's message loop steps.
 void PressKey(tarvik::TfrmCabMain& window, HWND control, UINT virtualKey, bool controlDown);
 
@@ -55,25 +84,14 @@ std::vector<std::string> ListItems(HWND listBox);
 bool IsEnabledControl(HWND window);
 bool IsShownControl(HWND window);
 
-// A folder for one test's files, removed with everything in it afterwards.
-class TempFolder {
-public:
-    TempFolder();
-    ~TempFolder();
-    const std::string& path() const { return path_; }
-    std::string File(const std::string& name, const std::string& content = "x") const;
-
-private:
-    std::string path_;
-};
-
 // Removes the program's two registry keys and the response file, so each
 // test starts from a clean machine.
 void ResetProgramState();
+// Leaves the user able to read the key (created when absent) but not to write it.
+void MakeKeyReadOnly(const char* subKey);
 
 // The response file beside the test program.
 std::string ResponseFile();
-std::string ReadFile(const std::string& path);
 
 class MainWindowFixture {
 public:
@@ -90,6 +108,7 @@ public:
     std::unique_ptr<FakeCab32> fake;
     ScriptedSteps steps;
     std::unique_ptr<tarvik::TfrmOutbuffer> outbuffer;
+    std::unique_ptr<tarvik::ApplicationWindow> application;  // owns the main window, as in the program
     std::unique_ptr<tarvik::TfrmCabMain> window;
 };
 
