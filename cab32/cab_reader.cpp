@@ -1,11 +1,9 @@
 #include "cab_reader.h"
 
-#include <fcntl.h>
-#include <fdi.h>
-
+#include <algorithm>
 #include <memory>
 
-#include "cab_io.h"
+#include "folder_reader.h"
 #include "member_path.h"
 #include "result_codes.h"
 #include "sjis_path.h"
@@ -14,36 +12,17 @@ namespace cab32 {
 
 namespace {
 
-// A member written to a temporary file, waiting until FDI has moved on
-// (FDI reports a file closed even when its data turned out bad).
-struct PendingFile {
-    std::string tempPath;
-    std::string finalPath;
-    std::string name;
-    std::uint16_t attributes = 0;
-    std::uint32_t expectedSize = 0;
-    INT_PTR handle = 0;  // 0 once closed; FDI may also close it on its own
-    bool sizeOk = false;
-    DWORD writeError = 0;  // a write that failed (disk full, ...)
-    bool active = false;
-};
+constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                  FILE_ATTRIBUTE_ARCHIVE;
 
 struct ReadContext {
-    const ReadRequest* request = nullptr;
-    Progress* progress = nullptr;
-    OutputText* output = nullptr;
-    const CabDirectory* directory = nullptr;
-    std::size_t nextMember = 0;  // position in the directory's file table
-    bool continuingSet = false;  // this cabinet follows one already read
-    PendingFile pending;
+    const ReadRequest& request;
+    Progress& progress;
+    OutputText& output;
     std::vector<bool> wantedFound;
-    std::string missingVolume;
-    std::string unsafeVolume;  // a next-volume name that leaves the folder
     int result = kOk;
-    std::uint64_t done = 0;
-    std::uint64_t total = 0;
-    std::uint64_t written = 0;  // bytes of the current member so far
-    unsigned count = 0;
+    std::uint64_t done = 0;   // bytes of members finished
+    std::uint64_t total = 0;  // bytes of the members of the cabinets read so far
 };
 
 void Fail(ReadContext& context, int result) {
@@ -61,24 +40,12 @@ std::string FromUtf8(const std::string& text) {
     return result;
 }
 
-// The directory entry FDI is talking about: FDI walks the file table in order.
-const CabMember* TakeMember(ReadContext& context, const char* storedName) {
-    const auto& members = context.directory->members;
-    for (std::size_t i = context.nextMember; i < members.size(); ++i) {
-        if (members[i].name == storedName) {
-            context.nextMember = i + 1;
-            return &members[i];
-        }
-    }
-    return nullptr;
-}
-
 bool IsWanted(ReadContext& context, const std::string& name) {
-    const auto& wanted = context.request->wanted;
+    const auto& wanted = context.request.wanted;
     if (wanted.empty()) return true;
     bool found = false;
     for (std::size_t i = 0; i < wanted.size(); ++i) {
-        if (tarvik::SameTextIgnoringCase(WithBackslashes(wanted[i]), WithBackslashes(name))) {
+        if (tarvik::SameTextIgnoringCase(WithBackslashes(wanted[i]), name)) {
             context.wantedFound[i] = true;
             found = true;
         }
@@ -101,246 +68,317 @@ std::string DescribeWriteError(DWORD error) {
 }
 
 void ReportWriteFailure(ReadContext& context, const std::string& path, DWORD error) {
-    context.output->Line("書き込めませんでした: " + path + " (" + DescribeWriteError(error) + ")");
+    context.output.Line("書き込めませんでした: " + path + " (" + DescribeWriteError(error) + ")");
     Fail(context, kWriteFailed);
 }
 
-// Drops the member being written: its handle (unless FDI or the close
-// notification closed it already; a second close finds nothing) and its
-// temporary file, so nothing of it stays on disk.
-void DiscardPending(ReadContext& context) {
-    PendingFile& pending = context.pending;
-    if (!pending.active) return;
-    if (pending.handle) io::CloseFile(pending.handle);
-    if (!pending.tempPath.empty()) DeleteFileA(pending.tempPath.c_str());
-    pending = {};
+// One member on its way out of its folder's data: written to a temporary
+// file beside its target (in a test only counted) and renamed once whole.
+struct MemberTarget {
+    std::string name;
+    std::uint64_t start = 0;  // where the member begins in its folder's bytes
+    std::uint32_t size = 0;
+    std::uint32_t written = 0;
+    std::uint16_t attributes = 0;
+    std::uint16_t date = 0;
+    std::uint16_t time = 0;
+    std::string finalPath;
+    std::string tempPath;
+    UniqueHandle file;
+    DWORD writeError = 0;  // the first write that failed (disk full, ...)
+
+    std::uint64_t End() const { return start + size; }
+};
+
+MemberTarget TargetFor(const CabMember& member, std::string name) {
+    MemberTarget target;
+    target.name = std::move(name);
+    target.start = member.folderOffset;
+    target.size = member.size;
+    target.attributes = static_cast<std::uint16_t>(member.attributes & kKeptAttributes);
+    target.date = member.date;
+    target.time = member.time;
+    return target;
 }
 
-// The member before this one came out whole: give it its real name.
-void FinishPending(ReadContext& context) {
-    PendingFile& pending = context.pending;
-    if (!pending.active) return;
-    const bool whole = pending.handle == 0 && pending.sizeOk;
-    if (whole && context.request->testOnly) {
-        context.output->Line("正常: " + pending.name);
-        ++context.count;
-        pending = {};
-        return;
-    }
-    if (pending.writeError != 0) {
-        ReportWriteFailure(context, pending.finalPath, pending.writeError);
-        DiscardPending(context);
-        return;
-    }
-    if (!whole) {
-        context.output->Line("データが壊れています: " + pending.name);
-        Fail(context, kDataError);
-        DiscardPending(context);
-        return;
-    }
-    if (!MoveFileExA(pending.tempPath.c_str(), pending.finalPath.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-        ReportWriteFailure(context, pending.finalPath, GetLastError());
-        DiscardPending(context);
-        return;
-    }
-    SetFileAttributesA(pending.finalPath.c_str(), pending.attributes ? pending.attributes : FILE_ATTRIBUTE_NORMAL);
-    context.output->Line("解凍: " + pending.name);
-    ++context.count;
-    pending = {};
+// Drops a member that did not come out whole: nothing of it stays on disk.
+void Discard(MemberTarget& target) {
+    target.file.Reset();
+    if (!target.tempPath.empty()) DeleteFileA(target.tempPath.c_str());
+    target.tempPath.clear();
 }
 
-// Opens the temporary file that receives a member; 0 skips the member (a
-// member that cannot be written fails alone, the others go on).
-INT_PTR StartMemberFile(ReadContext& context, const std::string& name, const FDINOTIFICATION& note) {
-    const ReadRequest& request = *context.request;
-    PendingFile& pending = context.pending;
-    pending = {};
-    pending.name = name;
-    pending.attributes = static_cast<std::uint16_t>(note.attribs & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
-                                                                   FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE));
-    pending.expectedSize = static_cast<std::uint32_t>(note.cb);
-    if (request.testOnly) {
-        pending.handle = io::OpenSink();
-        pending.active = true;
-        return pending.handle;
-    }
-    const std::string relative = request.dropFolders ? std::string(tarvik::FileNamePart(name)) : name;
-    pending.finalPath = JoinPath(request.folder, relative);
-    char temp[MAX_PATH];
-    const std::string folder = tarvik::FolderOfPath(pending.finalPath);
-    if (!CreateFoldersFor(pending.finalPath) ||
-        !GetTempFileNameA(folder.empty() ? "." : folder.c_str(), "c32", 0, temp)) {
-        ReportWriteFailure(context, pending.finalPath, GetLastError());
-        pending = {};
-        return 0;
-    }
-    pending.tempPath = temp;
-    pending.handle = io::OpenPath(temp, _O_WRONLY | _O_CREAT | _O_TRUNC, false);
-    if (pending.handle == -1) {
-        ReportWriteFailure(context, pending.finalPath, GetLastError());
-        DeleteFileA(temp);
-        pending = {};
-        return 0;
-    }
-    pending.active = true;
-    return pending.handle;
-}
+// The members of one folder, written while its bytes are decoded. A folder
+// that goes on in the next cabinet keeps its decoder and its unfinished
+// members until that cabinet's part of it has been read.
+class FolderExtraction {
+public:
+    FolderExtraction(ReadContext& context, std::uint16_t compression, std::uint16_t setId)
+        : context_(context), reader_(compression), setId_(setId) {}
 
-bool InDecodableFolder(const CabDirectory& directory, const CabMember& member) {
-    const std::size_t folder = ContinuesFromPrevious(member) ? 0
-                               : ContinuesToNext(member)    ? directory.folders.size() - 1
-                                                            : member.folderIndex;
-    return folder >= directory.folders.size() || IsDecodableCompression(directory.folders[folder].compression);
-}
+    bool Supported() const { return reader_.Supported(); }
+    std::uint16_t SetId() const { return setId_; }
+    bool HasMembers() const { return next_ < pending_.size() || !active_.empty(); }
 
-INT_PTR OnCopyFile(ReadContext& context, FDINOTIFICATION& note) {
-    FinishPending(context);
-    const CabMember* member = TakeMember(context, note.psz1);
-    std::string name = (note.attribs & kNameIsUtf8) ? FromUtf8(note.psz1) : std::string(note.psz1);
-    name = WithBackslashes(name);
-    if (!IsWanted(context, name)) return 0;
-    if (member && !InDecodableFolder(*context.directory, *member)) {
-        context.output->Line("対応していない圧縮形式のため取り出せません: " + name);
-        Fail(context, kDataError);
-        return 0;
-    }
-    if (member && ContinuesToNext(*member) && !context.request->followVolumes && !context.request->testOnly) {
-        context.output->Line("次のボリュームに続くため解凍しません: " + name);
-        Fail(context, kMemberSkipped);
-        return 0;
-    }
-    if (!IsSafeMemberName(name)) {
-        // A test still checks the member's data; only writing it is refused.
-        context.output->Line(context.request->testOnly ? "展開先の外を指す名前です: " + name
-                                                       : "展開先の外を指す名前のため拒否しました: " + name);
-        Fail(context, kUnsafeName);
-        if (!context.request->testOnly) return 0;
-    }
-    context.progress->Update(name, context.done, context.total);
-    return StartMemberFile(context, name, note);
-}
+    void Add(MemberTarget target) { pending_.push_back(std::move(target)); }
 
-INT_PTR OnCloseFile(ReadContext& context, FDINOTIFICATION& note) {
-    PendingFile& pending = context.pending;
-    if (!pending.active || note.hf != pending.handle) {
-        io::CloseFile(note.hf);
-        return TRUE;
-    }
-    io::OpenFile* file = io::FromHandle(pending.handle);
-    pending.sizeOk = file && file->written == pending.expectedSize;
-    pending.writeError = file ? file->writeError : 0;
-    context.done += pending.expectedSize;
-    context.written = 0;
-    if (file && !file->sink) {
-        FILETIME local{};
-        FILETIME utc{};
-        if (DosDateTimeToFileTime(note.date, note.time, &local) && LocalFileTimeToFileTime(&local, &utc)) {
-            SetFileTime(file->file.get(), nullptr, nullptr, &utc);
+    // Decodes this cabinet's blocks of the folder as far as its members
+    // need (to the end when `goesOn`: the next cabinet continues the data).
+    void ReadPart(const CabSource& source, const CabDirectory& directory, const CabFolder& folder, bool goesOn) {
+        std::stable_sort(pending_.begin() + static_cast<std::ptrdiff_t>(next_), pending_.end(),
+                         [](const MemberTarget& a, const MemberTarget& b) { return a.start < b.start; });
+        reader_.StartPart(source, directory, folder);
+        Deliver({}, reader_.Position());
+        while (HasMembers() || goesOn) {
+            std::span<const std::uint8_t> frame;
+            const std::uint64_t frameStart = reader_.Position();
+            switch (reader_.Next(frame)) {
+                case FolderReader::Step::Frame: Deliver(frame, frameStart); break;
+                case FolderReader::Step::PartEnded:
+                    if (!goesOn) Abandon("データが壊れています: ", kDataError);
+                    return;
+                case FolderReader::Step::Bad: Abandon("データが壊れています: ", kDataError); return;
+            }
         }
     }
-    io::CloseFile(pending.handle);
-    pending.handle = 0;
-    context.progress->Update(pending.name, context.done, context.total);
-    return TRUE;
-}
 
-INT_PTR OnNextCabinet(ReadContext& context, FDINOTIFICATION& note) {
-    const std::string name = note.psz1 ? note.psz1 : "";
-    if (!IsBareFileName(name)) {
-        context.unsafeVolume = name;
-        return -1;
+    // The members that cannot be finished fail, each with its name.
+    void Abandon(const std::string& why, int result) {
+        for (; next_ < pending_.size(); ++next_) FailMember(pending_[next_], why, result);
+        for (MemberTarget& target : active_) FailMember(target, why, result);
+        active_.clear();
     }
-    const std::string path = JoinPath(note.psz3 ? note.psz3 : "", name);
-    if (note.fdie != FDIERROR_NONE || !FileExists(path)) {
-        context.missingVolume = path;
-        return -1;
-    }
-    return 0;
-}
 
-FNFDINOTIFY(Notify) {
-    ReadContext& context = *static_cast<ReadContext*>(pfdin->pv);
-    switch (fdint) {
-        case fdintCOPY_FILE: return OnCopyFile(context, *pfdin);
-        case fdintCLOSE_FILE_INFO: return OnCloseFile(context, *pfdin);
-        case fdintNEXT_CABINET: return OnNextCabinet(context, *pfdin);
-        case fdintPARTIAL_FILE:
-            FinishPending(context);
-            TakeMember(context, pfdin->psz1);
-            if (!context.continuingSet) {
-                context.output->Line("前のボリュームから続くため解凍しません: " + std::string(pfdin->psz1));
-                Fail(context, kMemberSkipped);
+private:
+    void FailMember(MemberTarget& target, const std::string& why, int result) {
+        context_.output.Line(why + target.name);
+        Fail(context_, result);
+        Discard(target);
+    }
+
+    // Hands the frame's bytes to every member they belong to; members that
+    // begin in it are opened, members that end in it are finished.
+    void Deliver(std::span<const std::uint8_t> frame, std::uint64_t frameStart) {
+        const std::uint64_t frameEnd = frameStart + frame.size();
+        while (next_ < pending_.size()) {
+            MemberTarget& target = pending_[next_];
+            const bool reached = target.start < frameEnd || (target.size == 0 && target.start <= frameEnd);
+            if (!reached) break;
+            ++next_;
+            if (target.start < frameStart) {
+                FailMember(target, "データが壊れています: ", kDataError);  // its first bytes have gone by
+            } else if (Open(target)) {
+                active_.push_back(std::move(target));
             }
-            return 0;
-        default: return 0;
+        }
+        for (MemberTarget& target : active_) {
+            const std::uint64_t from = std::max(target.start, frameStart);
+            const std::uint64_t to = std::min(target.End(), frameEnd);
+            if (to > from) Write(target, frame.data() + (from - frameStart), static_cast<DWORD>(to - from));
+        }
+        const auto finished = std::partition(active_.begin(), active_.end(),
+                                             [frameEnd](const MemberTarget& t) { return t.End() > frameEnd; });
+        for (auto it = finished; it != active_.end(); ++it) Finish(*it);
+        active_.erase(finished, active_.end());
+        if (!active_.empty()) {
+            context_.progress.Update(active_.front().name, context_.done + (frameEnd - active_.front().start),
+                                     context_.total);
+        }
     }
-}
 
-// Moves the bar while a large member is being written.
-void OnMemberBytes(void* pv, unsigned bytes) {
-    ReadContext& context = *static_cast<ReadContext*>(pv);
-    context.written += bytes;
-    context.progress->Update(context.pending.name, context.done + context.written, context.total);
-}
+    bool Open(MemberTarget& target) {
+        const ReadRequest& request = context_.request;
+        context_.progress.Update(target.name, context_.done, context_.total);
+        if (request.testOnly) return true;
+        const std::string relative =
+            request.dropFolders ? std::string(tarvik::FileNamePart(target.name)) : target.name;
+        target.finalPath = JoinPath(request.folder, relative);
+        const std::string folder = tarvik::FolderOfPath(target.finalPath);
+        char temp[MAX_PATH];
+        if (!CreateFoldersFor(target.finalPath) ||
+            !GetTempFileNameA(folder.empty() ? "." : folder.c_str(), "c32", 0, temp)) {
+            ReportWriteFailure(context_, target.finalPath, GetLastError());
+            return false;
+        }
+        target.tempPath = temp;
+        target.file = UniqueHandle(CreateFileA(temp, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
+                                               FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!target.file) {
+            ReportWriteFailure(context_, target.finalPath, GetLastError());
+            Discard(target);
+            return false;
+        }
+        return true;
+    }
 
-struct FdiDestroyer {
-    void operator()(void* fdi) const { FDIDestroy(fdi); }
+    void Write(MemberTarget& target, const std::uint8_t* bytes, DWORD count) {
+        target.written += count;
+        if (!target.file || target.writeError != 0) return;
+        while (count > 0) {
+            // A write that stops short is tried again for the rest: the
+            // second try says why (a full disk answers ERROR_DISK_FULL).
+            DWORD put = 0;
+            const BOOL written = WriteFile(target.file.get(), bytes, count, &put, nullptr);
+            if (!written || put == 0) {
+                target.writeError = written ? ERROR_DISK_FULL : GetLastError();
+                Discard(target);  // frees the space at once
+                return;
+            }
+            bytes += put;
+            count -= put;
+        }
+    }
+
+    void Finish(MemberTarget& target) {
+        context_.done += target.size;
+        context_.progress.Update(target.name, context_.done, context_.total);
+        if (target.writeError != 0) {
+            ReportWriteFailure(context_, target.finalPath, target.writeError);
+            return;
+        }
+        if (context_.request.testOnly) {
+            context_.output.Line("正常: " + target.name);
+            return;
+        }
+        FILETIME local{};
+        FILETIME utc{};
+        if (DosDateTimeToFileTime(target.date, target.time, &local) && LocalFileTimeToFileTime(&local, &utc)) {
+            SetFileTime(target.file.get(), nullptr, nullptr, &utc);
+        }
+        target.file.Reset();
+        if (!MoveFileExA(target.tempPath.c_str(), target.finalPath.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+            ReportWriteFailure(context_, target.finalPath, GetLastError());
+            Discard(target);
+            return;
+        }
+        SetFileAttributesA(target.finalPath.c_str(), target.attributes ? target.attributes : FILE_ATTRIBUTE_NORMAL);
+        context_.output.Line("解凍: " + target.name);
+    }
+
+    ReadContext& context_;
+    FolderReader reader_;
+    std::uint16_t setId_;
+    std::vector<MemberTarget> pending_;  // in folder order from next_ on
+    std::size_t next_ = 0;
+    std::vector<MemberTarget> active_;   // opened, not yet finished
 };
-using FdiHandle = std::unique_ptr<void, FdiDestroyer>;
 
-int ResultForFdiError(const ERF& erf) {
-    switch (erf.erfOper) {
-        case FDIERROR_CABINET_NOT_FOUND: return kArchiveNotFound;
-        case FDIERROR_NOT_A_CABINET:
-        case FDIERROR_UNKNOWN_CABINET_VERSION:
-        case FDIERROR_RESERVE_MISMATCH:
-        case FDIERROR_WRONG_CABINET: return kNotCabinet;
-        case FDIERROR_CORRUPT_CABINET:
-        case FDIERROR_BAD_COMPR_TYPE:
-        case FDIERROR_MDI_FAIL: return kDataError;
-        case FDIERROR_TARGET_FILE: return kWriteFailed;
-        default: return kInternal;
-    }
+// The folder a member's data lies in: a member continued from the previous
+// cabinet is in the first folder, one going on in the next in the last.
+std::size_t FolderOf(const CabDirectory& directory, const CabMember& member) {
+    if (ContinuesFromPrevious(member)) return 0;
+    if (ContinuesToNext(member)) return directory.folders.size() - 1;
+    return member.folderIndex;
 }
 
-void ReportUnsafeVolume(const std::string& name, OutputText& output) {
-    output.Line("次のボリューム名が書庫のフォルダの外を指すため読みません: " + name);
+// The file table's members of each folder, each list in table order.
+std::vector<std::vector<const CabMember*>> MembersByFolder(const CabDirectory& directory) {
+    std::vector<std::vector<const CabMember*>> members(directory.folders.size());
+    for (const CabMember& member : directory.members) members[FolderOf(directory, member)].push_back(&member);
+    return members;
 }
 
-// Runs FDI over one cabinet of the set.
-int CopyOneCabinet(ReadContext& context, const std::string& path) {
-    ERF erf{};
-    FdiHandle fdi(FDICreate(io::Alloc, io::Free, io::FdiOpen, io::FdiRead, io::FdiWrite, io::FdiClose, io::FdiSeek,
-                            cpuUNKNOWN, &erf));
-    if (!fdi) return kInternal;
-    const std::size_t sep = tarvik::LastPathSeparator(path);
-    std::string folder = sep == tarvik::npos ? std::string() : path.substr(0, sep + 1);
-    std::string name = path.substr(sep == tarvik::npos ? 0 : sep + 1);
-    const BOOL copied = FDICopy(fdi.get(), name.data(), folder.data(), 0, Notify, nullptr, &context);
-    if (copied) {
-        FinishPending(context);
-        return kOk;
+struct Refusal {
+    const char* why = nullptr;  // null: the member can be taken
+    int result = kOk;
+};
+
+// Why a member of this folder cannot be taken.
+Refusal RefusalFor(const ReadContext& context, const CabMember& member, const FolderExtraction* folder) {
+    if (!folder) return {"前のボリュームから続くため解凍しません: ", kMemberSkipped};
+    if (!folder->Supported()) return {"対応していない圧縮形式のため取り出せません: ", kDataError};
+    if (ContinuesToNext(member) && !context.request.followVolumes) {
+        return {"次のボリュームに続くため解凍しません: ", kMemberSkipped};
     }
-    if (context.pending.active) context.output->Line("取り出せませんでした: " + context.pending.name);
-    DiscardPending(context);
-    if (!context.unsafeVolume.empty()) {
-        ReportUnsafeVolume(context.unsafeVolume, *context.output);
-        return kUnsafeName;
+    return {};
+}
+
+// Reads one cabinet of the set. `carried` is the folder that went on from
+// the previous cabinet (null when none); it comes back holding the last
+// folder when that goes on in the next one.
+void ReadOneCabinet(ReadContext& context, const CabSource& source, const CabDirectory& directory,
+                    std::unique_ptr<FolderExtraction>& carried) {
+    const ReadRequest& request = context.request;
+    const bool firstContinues = std::any_of(directory.members.begin(), directory.members.end(), ContinuesFromPrevious);
+    const bool lastGoesOn = request.followVolumes && !directory.nextCabinet.empty() &&
+                            std::any_of(directory.members.begin(), directory.members.end(), ContinuesToNext);
+    if (carried && (!firstContinues || carried->SetId() != directory.setId)) {
+        carried->Abandon("データが壊れています: ", kDataError);  // the next cabinet does not go on with it
+        carried.reset();
     }
-    if (!context.missingVolume.empty()) {
-        context.output->Line("続きのボリュームが見つかりません: " + context.missingVolume);
-        return kArchiveNotFound;
+    const auto membersByFolder = MembersByFolder(directory);
+    for (std::size_t index = 0; index < directory.folders.size(); ++index) {
+        const CabFolder& folder = directory.folders[index];
+        std::unique_ptr<FolderExtraction> extraction;
+        if (index == 0 && firstContinues) extraction = std::move(carried);  // none when the set starts here
+        else extraction = std::make_unique<FolderExtraction>(context, folder.compression, directory.setId);
+        for (const CabMember* member : membersByFolder[index]) {
+            const std::string name = MemberNameAsAnsi(*member);
+            if (!IsWanted(context, name)) continue;
+            if (extraction && ContinuesFromPrevious(*member)) continue;  // already on its way out
+            if (const Refusal refusal = RefusalFor(context, *member, extraction.get()); refusal.why) {
+                context.output.Line(refusal.why + name);
+                Fail(context, refusal.result);
+                continue;
+            }
+            if (!IsSafeMemberName(name)) {
+                // A test still checks the member's data; only writing it is refused.
+                context.output.Line(request.testOnly ? "展開先の外を指す名前です: " + name
+                                                     : "展開先の外を指す名前のため拒否しました: " + name);
+                Fail(context, kUnsafeName);
+                if (!request.testOnly) continue;
+            }
+            extraction->Add(TargetFor(*member, name));
+        }
+        const bool goesOn = lastGoesOn && index + 1 == directory.folders.size();
+        if (!extraction || !extraction->Supported() || (!extraction->HasMembers() && !goesOn)) continue;
+        extraction->ReadPart(source, directory, folder, goesOn);
+        if (goesOn) carried = std::move(extraction);
     }
-    if (context.result != kOk) return context.result;  // reported where it happened
-    const int result = ResultForFdiError(erf);
-    context.output->Line(result == kDataError ? "データが壊れています: " + path : "書庫を読めません: " + path);
-    return result;
 }
 
 std::uint64_t MemberBytes(const CabDirectory& directory) {
     std::uint64_t total = 0;
     for (const CabMember& member : directory.members) total += member.size;
     return total;
+}
+
+void ReportUnsafeVolume(const std::string& name, OutputText& output) {
+    output.Line("次のボリューム名が書庫のフォルダの外を指すため読みません: " + name);
+}
+
+// Opens one cabinet of the set and checks its tables (and for a test its
+// checksums) before any member is written.
+int OpenForReading(const ReadRequest& request, const FileCabSource& source, const std::string& path,
+                   CabDirectory& directory, OutputText& output) {
+    // Members of a folder that cannot be decoded are refused one by one; the
+    // other folders are still read.
+    if (int result = OpenCabinet(source, path, DirectoryCheck::AllowUnknownFolders, directory, output);
+        result != kOk) {
+        return result;
+    }
+    if (request.testOnly && VerifyDataChecksums(source, directory) != CabFault::None) {
+        output.Line(DescribeFault(CabFault::BadChecksum) + ": " + path);
+        return kDataError;
+    }
+    return kOk;
+}
+
+// The next volume's path, or an empty string (with the reason in the output
+// and `result`) when the set cannot go on.
+std::string NextVolumePath(const std::string& path, const CabDirectory& directory, OutputText& output, int& result) {
+    if (!IsBareFileName(directory.nextCabinet)) {
+        ReportUnsafeVolume(directory.nextCabinet, output);
+        result = kUnsafeName;
+        return {};
+    }
+    std::string next = JoinPath(tarvik::FolderOfPath(path), directory.nextCabinet);
+    if (!FileExists(next)) {
+        output.Line("続きのボリュームが見つかりません: " + next);
+        result = kArchiveNotFound;
+        return {};
+    }
+    return next;
 }
 
 }  // namespace
@@ -354,6 +392,19 @@ std::int64_t FileCabSource::Size() const {
 
 bool FileCabSource::Read(std::int64_t offset, void* buffer, std::uint32_t count) const {
     return file_ && ReadAt(file_.get(), base_ + offset, buffer, count);
+}
+
+int OpenCabinet(const FileCabSource& source, const std::string& path, DirectoryCheck check, CabDirectory& directory,
+                OutputText& output) {
+    if (!source.IsOpen()) {
+        output.Line("書庫が見つかりません: " + path);
+        return kArchiveNotFound;
+    }
+    CabFault fault = ReadCabDirectory(source, directory, true);
+    if (check == DirectoryCheck::AllowUnknownFolders && fault == CabFault::UnknownCompression) fault = CabFault::None;
+    if (fault == CabFault::None) return kOk;
+    output.Line(DescribeFault(fault) + ": " + path);
+    return kNotCabinet;
 }
 
 bool CreateFoldersFor(const std::string& path) {
@@ -383,53 +434,25 @@ std::string MemberNameAsAnsi(const CabMember& member) {
     return WithBackslashes((member.attributes & kNameIsUtf8) ? FromUtf8(member.name) : member.name);
 }
 
-// Checks one cabinet's tables (and for a test its checksums) before FDI runs.
-static int CheckBeforeCopy(const std::string& path, std::int64_t base, bool checksums, CabDirectory& directory,
-                    OutputText& output) {
-    FileCabSource source(path, base);
-    if (!source.IsOpen()) {
-        output.Line("書庫が見つかりません: " + path);
-        return kArchiveNotFound;
-    }
-    CabFault fault = ReadCabDirectory(source, directory, true);
-    // Members of a folder that cannot be decoded are refused one by one; the
-    // other folders are still read.
-    if (fault == CabFault::UnknownCompression) fault = CabFault::None;
-    if (fault == CabFault::None && checksums) fault = VerifyDataChecksums(source, directory);
-    if (fault == CabFault::None) return kOk;
-    output.Line(DescribeFault(fault) + ": " + path);
-    return fault == CabFault::BadChecksum ? kDataError : kNotCabinet;
-}
-
 int ReadCabinet(const ReadRequest& request, Progress& progress, OutputText& output) {
-    ReadContext context;
-    context.request = &request;
-    context.progress = &progress;
-    context.output = &output;
-    context.wantedFound.assign(request.wanted.size(), false);
-    if (request.base != 0) io::SetEmbeddedCabinet(request.cabinetPath, request.base);
-    io::SetWriteObserver(OnMemberBytes, &context);
+    ReadContext context{request, progress, output, std::vector<bool>(request.wanted.size(), false)};
+    std::unique_ptr<FolderExtraction> carried;
     std::string path = request.cabinetPath;
     int result = kOk;
-    for (int volume = 0; volume < 1000 && result == kOk; ++volume) {
+    // A set has at most 1000 volumes; a header naming itself as the next
+    // volume cannot loop for ever.
+    for (int volume = 0; volume < 1000; ++volume) {
+        const FileCabSource source(path, volume == 0 ? request.base : 0);
         CabDirectory directory;
-        result = CheckBeforeCopy(path, request.base, request.testOnly, directory, output);
+        result = OpenForReading(request, source, path, directory, output);
         if (result != kOk) break;
-        context.directory = &directory;
-        context.nextMember = 0;
-        context.total = context.done + MemberBytes(directory);
-        result = CopyOneCabinet(context, path);
+        context.total += MemberBytes(directory);
+        ReadOneCabinet(context, source, directory, carried);
         if (!request.followVolumes || directory.nextCabinet.empty()) break;
-        if (!IsBareFileName(directory.nextCabinet)) {
-            ReportUnsafeVolume(directory.nextCabinet, output);
-            result = kUnsafeName;
-            break;
-        }
-        path = JoinPath(tarvik::FolderOfPath(path), directory.nextCabinet);
-        context.continuingSet = true;
+        path = NextVolumePath(path, directory, output, result);
+        if (path.empty()) break;
     }
-    io::SetEmbeddedCabinet({}, 0);
-    io::SetWriteObserver(nullptr, nullptr);
+    if (carried) carried->Abandon("取り出せませんでした: ", kDataError);
     if (result == kOk) result = context.result;
     for (std::size_t i = 0; i < request.wanted.size(); ++i) {
         if (context.wantedFound[i]) continue;

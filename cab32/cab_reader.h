@@ -1,4 +1,5 @@
-// Extracts and tests cabinets with Windows' FDI.
+// Extracts and tests cabinets (and sets of volumes) with the library's own
+// decoders; opens cabinets and reports why one cannot be read.
 #pragma once
 
 #include <cstdint>
@@ -7,8 +8,8 @@
 
 #include "cab_format.h"
 #include "output_text.h"
-#include "win_handles.h"
 #include "progress.h"
+#include "win_handles.h"
 
 namespace cab32 {
 
@@ -43,6 +44,19 @@ private:
     UniqueHandle file_;
     std::int64_t base_ = 0;
 };
+
+// Which table faults a caller accepts from OpenCabinet.
+enum class DirectoryCheck {
+    Strict,               // every folder must be decodable
+    AllowUnknownFolders,  // members of undecodable folders are refused one by one later
+};
+
+// Opens the cabinet at `path` (starting `base` bytes into the file) and reads
+// its tables with every data block header. On failure the output names the
+// fault and the path, and the answer is a ResultCode (kArchiveNotFound,
+// kNotCabinet); kOk leaves the tables in `directory`.
+int OpenCabinet(const FileCabSource& source, const std::string& path, DirectoryCheck check, CabDirectory& directory,
+                OutputText& output);
 
 // Creates every folder on the way to `path` (its last part is a file name).
 bool CreateFoldersFor(const std::string& path);

@@ -1,8 +1,7 @@
 #include "commands.h"
 
 #include "cab_reader.h"
-#include "fci_writer.h"
-#include "own_writer.h"
+#include "cabinet_job.h"
 #include "compression_defaults.h"
 #include "list_file.h"
 #include "listing.h"
@@ -41,17 +40,21 @@ int CollectNames(const CabCommand& command, std::vector<std::string>& names, Out
     return kOk;
 }
 
-TCOMP CompressionFor(const CabCommand& command, OutputText& output) {
+void SetCompression(const CabCommand& command, WriteRequest& request, OutputText& output) {
     switch (command.compression) {
-        case Compression::None: output.Line("圧縮方法: 無圧縮"); return tcompTYPE_NONE;
+        case Compression::None:
+            output.Line("圧縮方法: 無圧縮");
+            request.method = WriteMethod::Stored;
+            break;
         case Compression::Lzx:
-            if (UseSystemWriter() && !FciCompressesLzx()) {
-                output.Line("圧縮方法: 無圧縮 (この環境の cabinet.dll は LZX で圧縮できません)");
-                return tcompTYPE_NONE;
-            }
             output.Line("圧縮方法: LZX (レベル " + std::to_string(command.lzxLevel) + ")");
-            return static_cast<TCOMP>(TCOMPfromLZXWindow(command.lzxLevel));
-        default: output.Line("圧縮方法: MSZIP"); return tcompTYPE_MSZIP;
+            request.method = WriteMethod::Lzx;
+            request.lzxWindowBits = command.lzxLevel;
+            break;
+        default:
+            output.Line("圧縮方法: MSZIP");
+            request.method = WriteMethod::Mszip;
+            break;
     }
 }
 
@@ -72,9 +75,8 @@ int RunAdd(CabCommand& command, Progress& progress, OutputText& output) {
         return kNoFiles;
     }
     ApplyCompressionDefaults(command);
-    request.compression = CompressionFor(command, output);
-    const int result = UseSystemWriter() ? WriteCabinet(request, progress, output)
-                                         : WriteCabinetOwn(request, progress, output);
+    SetCompression(command, request, output);
+    const int result = WriteCabinet(request, progress, output);
     if (result == kOk) output.Line(std::to_string(request.files.size()) + " 個のファイルを圧縮しました。");
     return result;
 }
@@ -104,17 +106,12 @@ int RunRead(const CabCommand& command, bool testOnly, Progress& progress, Output
 
 int RunList(const CabCommand& command, OutputText& output) {
     const std::string path = FullPath(command.archive);
-    FileCabSource source(path, 0);
-    if (!source.IsOpen()) {
-        output.Line("書庫が見つかりません: " + path);
-        return kArchiveNotFound;
-    }
+    const FileCabSource source(path, 0);
     CabDirectory directory;
-    const CabFault fault = ReadCabDirectory(source, directory, true);
     // A folder that cannot be decoded can still be listed.
-    if (fault != CabFault::None && fault != CabFault::UnknownCompression) {
-        output.Line(DescribeFault(fault) + ": " + path);
-        return kNotCabinet;
+    if (int result = OpenCabinet(source, path, DirectoryCheck::AllowUnknownFolders, directory, output);
+        result != kOk) {
+        return result;
     }
     WriteListing(path, directory, output);
     return kOk;

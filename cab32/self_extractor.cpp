@@ -45,16 +45,10 @@ bool FindStub(HMODULE module, const void*& data, std::size_t& size) {
 }
 
 int CheckWholeCabinet(const std::string& cabinetPath, OutputText& output) {
-    FileCabSource source(cabinetPath, 0);
-    if (!source.IsOpen()) {
-        output.Line("書庫が見つかりません: " + cabinetPath);
-        return kArchiveNotFound;
-    }
+    const FileCabSource source(cabinetPath, 0);
     CabDirectory directory;
-    const CabFault fault = ReadCabDirectory(source, directory, true);
-    if (fault != CabFault::None) {
-        output.Line(DescribeFault(fault) + ": " + cabinetPath);
-        return kNotCabinet;
+    if (int result = OpenCabinet(source, cabinetPath, DirectoryCheck::Strict, directory, output); result != kOk) {
+        return result;
     }
     if (!directory.previousCabinet.empty() || !directory.nextCabinet.empty()) {
         output.Line("分割書庫からは自己解凍書庫を作れません: " + cabinetPath);

@@ -1,9 +1,7 @@
-// Creates a new cabinet (or a set of volumes) with Windows' FCI.
+// Creates a new cabinet (or a set of volumes) with the library's own writer:
+// real LZX at every window size, MSZIP with history carried across blocks,
+// or stored data.
 #pragma once
-
-#include <windows.h>
-
-#include <fci.h>
 
 #include <string>
 #include <vector>
@@ -18,15 +16,15 @@ struct FileToStore {
     std::string storedName;  // name inside the cabinet
 };
 
+enum class WriteMethod { Stored, Mszip, Lzx };
+
 struct WriteRequest {
-    std::string cabinetPath;       // full path; with volumes, the set's base name
-    TCOMP compression = tcompTYPE_MSZIP;
+    std::string cabinetPath;  // full path; with volumes, the set's base name
+    WriteMethod method = WriteMethod::Mszip;
+    int lzxWindowBits = 21;         // 15..21, for LZX
     unsigned long volumeBytes = 0;  // 0: one cabinet
     std::vector<FileToStore> files;
 };
-
-// False where the system's FCI cannot write LZX (Wine's cabinet.dll).
-bool FciCompressesLzx();
 
 // Writes the cabinet. Never replaces an existing file: a cabinet or volume
 // that exists already fails the job, and every volume written by a failed

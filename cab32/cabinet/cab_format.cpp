@@ -11,7 +11,6 @@ constexpr std::uint32_t kHeaderSize = 36;
 constexpr std::uint16_t kFlagPrevious = 1;
 constexpr std::uint16_t kFlagNext = 2;
 constexpr std::uint16_t kFlagReserve = 4;
-constexpr std::uint32_t kMaxBlockData = 32768 + 6144;
 constexpr std::size_t kMaxName = 256;
 
 std::uint16_t U16(const unsigned char* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }

@@ -1,7 +1,4 @@
-#include "own_writer.h"
-
-#include <cstdlib>
-#include <cstring>
+#include "cabinet_job.h"
 
 #include "cabinet_writer.h"
 #include "member_path.h"
@@ -15,15 +12,14 @@ namespace {
 
 namespace cw = tarvik::cabwriter;
 
-// The compression of an FCI type word: none, MSZIP, or LZX with its window.
-void SetCompression(TCOMP type, cw::WriterOptions& options) {
-    switch (type & tcompMASK_TYPE) {
-    case tcompTYPE_NONE: options.compression = cw::Compression::None; break;
-    case tcompTYPE_LZX:
+void SetCompression(const WriteRequest& request, cw::WriterOptions& options) {
+    switch (request.method) {
+    case WriteMethod::Stored: options.compression = cw::Compression::None; break;
+    case WriteMethod::Lzx:
         options.compression = cw::Compression::Lzx;
-        options.lzxWindowBits = (type & tcompMASK_LZX_WINDOW) >> tcompSHIFT_LZX_WINDOW;
+        options.lzxWindowBits = request.lzxWindowBits;
         break;
-    default: options.compression = cw::Compression::Mszip; break;
+    case WriteMethod::Mszip: options.compression = cw::Compression::Mszip; break;
     }
 }
 
@@ -76,12 +72,7 @@ int ReportFailure(const cw::WriteResult& result, OutputText& output) {
 
 }  // namespace
 
-bool UseSystemWriter() {
-    const char* choice = std::getenv("CAB32_WRITER");
-    return choice && std::strcmp(choice, "fci") == 0;
-}
-
-int WriteCabinetOwn(const WriteRequest& request, Progress& progress, OutputText& output) {
+int WriteCabinet(const WriteRequest& request, Progress& progress, OutputText& output) {
     std::vector<cw::WriterInputFile> files;
     for (const FileToStore& file : request.files) {
         cw::WriterInputFile input;
@@ -92,7 +83,7 @@ int WriteCabinetOwn(const WriteRequest& request, Progress& progress, OutputText&
         files.push_back(std::move(input));
     }
     cw::WriterOptions options;
-    SetCompression(request.compression, options);
+    SetCompression(request, options);
     options.cabinetPath = request.cabinetPath;
     options.volumeSizeBytes = static_cast<std::uint32_t>(request.volumeBytes);
     const std::string basePath = request.cabinetPath;

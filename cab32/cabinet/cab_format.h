@@ -15,6 +15,9 @@ inline constexpr std::uint16_t kContinuedFromPrevious = 0xFFFD;
 inline constexpr std::uint16_t kContinuedToNext = 0xFFFE;
 inline constexpr std::uint16_t kContinuedBothWays = 0xFFFF;
 inline constexpr std::uint16_t kNameIsUtf8 = 0x80;
+// The most compressed bytes one data block may carry (32 KB plus the worst
+// growth of a compressed frame).
+inline constexpr std::uint32_t kMaxBlockData = 32768 + 6144;
 
 struct CabFolder {
     std::uint32_t dataOffset = 0;

@@ -1,0 +1,99 @@
+#include "folder_reader.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace cab32 {
+
+namespace {
+
+constexpr std::size_t kBlockHeaderSize = 8;
+constexpr std::size_t kReadAhead = 256 * 1024;
+
+std::uint16_t U16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
+std::uint32_t U32(const std::uint8_t* p) {
+    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+}
+
+}  // namespace
+
+FolderReader::FolderReader(std::uint16_t compression)
+    : compression_(compression), decoder_(tarvik::codec::MakeFrameDecoder(compression)) {
+    frame_.resize(tarvik::codec::kMaxFrameSize);
+}
+
+void FolderReader::StartPart(const CabSource& source, const CabDirectory& directory, const CabFolder& folder) {
+    source_ = &source;
+    reserve_ = directory.dataReserve;
+    offset_ = folder.dataOffset;
+    limit_ = std::min<std::int64_t>(directory.cabinetSize, source.Size());
+    blocksLeft_ = folder.dataBlocks;
+    bufferFilled_ = 0;
+    // The next cabinet must carry on with the same kind of data.
+    if (folder.compression != compression_) failed_ = true;
+}
+
+bool FolderReader::Fill(std::int64_t offset, std::size_t count) {
+    if (offset < 0 || offset + static_cast<std::int64_t>(count) > limit_) return false;
+    const std::int64_t bufferEnd = bufferStart_ + static_cast<std::int64_t>(bufferFilled_);
+    if (offset >= bufferStart_ && offset + static_cast<std::int64_t>(count) <= bufferEnd) return true;
+    const std::size_t size = static_cast<std::size_t>(std::min<std::int64_t>(
+        std::max(kReadAhead, count), limit_ - offset));
+    buffer_.resize(size);
+    bufferFilled_ = 0;
+    if (!source_->Read(offset, buffer_.data(), static_cast<std::uint32_t>(size))) return false;
+    bufferStart_ = offset;
+    bufferFilled_ = size;
+    return true;
+}
+
+// Appends the next block's data to `payload_` after checking its checksum.
+bool FolderReader::ReadBlockPiece(std::uint16_t& plainSize) {
+    const std::size_t headerSize = kBlockHeaderSize + reserve_;
+    if (!Fill(offset_, headerSize)) return false;
+    std::uint8_t header[kBlockHeaderSize + 255];
+    std::memcpy(header, buffer_.data() + (offset_ - bufferStart_), headerSize);
+    const std::uint32_t checksum = U32(header);
+    const std::uint16_t dataSize = U16(header + 4);
+    plainSize = U16(header + 6);
+    if (payload_.size() + dataSize > kMaxBlockData || plainSize > tarvik::codec::kMaxFrameSize) return false;
+    const std::int64_t dataOffset = offset_ + static_cast<std::int64_t>(headerSize);
+    if (!Fill(dataOffset, dataSize)) return false;
+    const std::uint8_t* data = buffer_.data() + (dataOffset - bufferStart_);
+    if (checksum != 0 && checksum != CabChecksum(header + 4, headerSize - 4, CabChecksum(data, dataSize, 0))) {
+        return false;
+    }
+    payload_.insert(payload_.end(), data, data + dataSize);
+    offset_ = dataOffset + dataSize;
+    --blocksLeft_;
+    return true;
+}
+
+FolderReader::Step FolderReader::Next(std::span<const std::uint8_t>& frame) {
+    if (failed_ || !decoder_) return Step::Bad;
+    if (blocksLeft_ == 0) return Step::PartEnded;
+    std::uint16_t plainSize = 0;
+    if (!ReadBlockPiece(plainSize)) {
+        failed_ = true;
+        return Step::Bad;
+    }
+    if (plainSize == 0) {
+        // Only the last block of a cabinet may be cut: its rest opens the
+        // folder's part in the next cabinet.
+        if (blocksLeft_ != 0) failed_ = true;
+        return failed_ ? Step::Bad : Step::PartEnded;
+    }
+    const std::span<std::uint8_t> output(frame_.data(), plainSize);
+    const bool decoded = decoder_->Decode(payload_, output);
+    payload_.clear();
+    if (!decoded) {
+        failed_ = true;
+        return Step::Bad;
+    }
+    position_ += plainSize;
+    frame = output;
+    return Step::Frame;
+}
+
+}  // namespace cab32
