@@ -41,6 +41,9 @@ int main(int argc, char** argv) {
                   PackFuzzFrames(static_cast<std::uint8_t>(bits - 10), Blocks(EncodeQuantum(bits, samples[i]))));
         Write(root + "/mszip", n, PackFuzzFrames(0, Blocks(EncodeWithWriter(Compression::Mszip, 0, samples[i]))));
         Write(root + "/stored", n, PackFuzzFrames(0, Blocks(EncodeWithWriter(Compression::None, 0, samples[i]))));
+        for (Compression method : {Compression::None, Compression::Mszip, Compression::Lzx})
+            Write(root + "/cabinet", std::to_string(static_cast<int>(method)) + "-" + n,
+                  BuildCabinet(EncodeWithWriter(method, 16, samples[i])));
         Bytes roundtrip{static_cast<std::uint8_t>(i * 5), 1};
         roundtrip.insert(roundtrip.end(), samples[i].begin(), samples[i].begin() + std::min<std::size_t>(samples[i].size(), 5000));
         Write(root + "/roundtrip", n, roundtrip);

@@ -1,5 +1,7 @@
 #include "test_streams.h"
 
+#include <cstring>
+
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -96,6 +98,12 @@ bool DecodeFolder(const Folder& folder, Bytes& out) {
         out.resize(at + block.size);
         if (!decoder->Decode(block.payload, {out.data() + at, block.size})) return false;
     }
+    return true;
+}
+
+bool MemoryCabSource::Read(std::int64_t offset, void* buffer, std::uint32_t count) const {
+    if (offset < 0 || static_cast<std::uint64_t>(offset) + count > size_) return false;
+    if (count != 0) std::memcpy(buffer, data_ + offset, count);
     return true;
 }
 

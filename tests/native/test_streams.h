@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "cab_format.h"
 #include "frame_decoder.h"
 #include "frame_encoder.h"
 
@@ -46,6 +47,19 @@ bool ReadCabinetFolders(const Bytes& cabinet, std::vector<Folder>& folders);
 
 // Runs cabextract on the cabinet; the one file's bytes, or false.
 bool ExtractWithCabextract(const Bytes& cabinet, Bytes& out);
+
+// A cabinet held in memory, for the structure and folder readers.
+class MemoryCabSource final : public cab32::CabSource {
+public:
+    MemoryCabSource(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
+    explicit MemoryCabSource(const Bytes& bytes) : MemoryCabSource(bytes.data(), bytes.size()) {}
+    std::int64_t Size() const override { return static_cast<std::int64_t>(size_); }
+    bool Read(std::int64_t offset, void* buffer, std::uint32_t count) const override;
+
+private:
+    const std::uint8_t* data_;
+    std::size_t size_;
+};
 
 Bytes ReadWholeFile(const std::string& path);
 void WriteWholeFile(const std::string& path, const Bytes& bytes);

@@ -1,0 +1,139 @@
+// The folder reader over whole cabinets: every method back to its bytes, a
+// folder carried into the next volume through a cut block, and damaged
+// blocks that end the folder instead of producing wrong bytes.
+#include <gtest/gtest.h>
+
+#include "cab_checksum.h"
+#include "folder_reader.h"
+#include "test_streams.h"
+
+namespace tarvik::testing {
+namespace {
+
+using cabwriter::Compression;
+
+void PutBlock(Bytes& out, const Bytes& payload, std::uint16_t size) {
+    const std::uint32_t sum = cabwriter::DataBlockChecksum(payload, size);
+    for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(sum >> (8 * i)));
+    for (std::uint16_t v : {static_cast<std::uint16_t>(payload.size()), size}) {
+        out.push_back(static_cast<std::uint8_t>(v));
+        out.push_back(static_cast<std::uint8_t>(v >> 8));
+    }
+    out.insert(out.end(), payload.begin(), payload.end());
+}
+
+// One cabinet's part of a folder: its data blocks alone, from offset 0.
+struct Part {
+    Bytes bytes;
+    std::uint16_t blocks = 0;
+};
+
+// Reads the parts one after another; false when the reader calls the data bad.
+bool ReadParts(std::uint16_t type, const std::vector<Part>& parts, Bytes& out) {
+    cab32::FolderReader reader(type);
+    for (const Part& part : parts) {
+        const MemoryCabSource source(part.bytes);
+        cab32::CabDirectory directory;
+        directory.cabinetSize = static_cast<std::uint32_t>(part.bytes.size());
+        reader.StartPart(source, directory, cab32::CabFolder{0, part.blocks, type});
+        for (;;) {
+            std::span<const std::uint8_t> frame;
+            const auto step = reader.Next(frame);
+            if (step == cab32::FolderReader::Step::Bad) return false;
+            if (step == cab32::FolderReader::Step::PartEnded) break;
+            out.insert(out.end(), frame.begin(), frame.end());
+        }
+    }
+    return true;
+}
+
+struct Method {
+    Compression compression;
+    int windowBits;
+};
+
+class CabinetRead : public ::testing::TestWithParam<Method> {};
+
+TEST_P(CabinetRead, TablesAndFolderGiveBackTheData) {
+    const Bytes data = SampleData(Sample::Mixed, 150000, 11);
+    const Folder folder = EncodeWithWriter(GetParam().compression, GetParam().windowBits, data);
+    const Bytes cab = BuildCabinet(folder);
+    const MemoryCabSource source(cab);
+    cab32::CabDirectory directory;
+    ASSERT_EQ(cab32::ReadCabDirectory(source, directory, true), cab32::CabFault::None);
+    ASSERT_EQ(directory.folders.size(), 1u);
+    cab32::FolderReader reader(directory.folders[0].compression);
+    reader.StartPart(source, directory, directory.folders[0]);
+    Bytes out;
+    std::span<const std::uint8_t> frame;
+    while (reader.Next(frame) == cab32::FolderReader::Step::Frame) out.insert(out.end(), frame.begin(), frame.end());
+    EXPECT_EQ(out, data);
+    EXPECT_EQ(reader.Position(), data.size());
+}
+
+INSTANTIATE_TEST_SUITE_P(Methods, CabinetRead,
+                         ::testing::Values(Method{Compression::None, 0}, Method{Compression::Mszip, 0},
+                                           Method{Compression::Lzx, 15}, Method{Compression::Lzx, 21}));
+
+// A volume that fills up inside a block ends with the block's first piece
+// (uncompressed size 0); the next volume's first block carries the rest.
+TEST(FolderAcrossVolumes, ACutBlockIsJoinedWithItsRest) {
+    const Bytes data = SampleData(Sample::Text, 120000, 3);
+    const Folder folder = EncodeWithWriter(Compression::Lzx, 17, data);
+    ASSERT_GE(folder.blocks.size(), 3u);
+    const Block& cut = folder.blocks[1];
+    const std::size_t half = cut.payload.size() / 2;
+    Part first;
+    Part second;
+    PutBlock(first.bytes, folder.blocks[0].payload, folder.blocks[0].size);
+    PutBlock(first.bytes, Bytes(cut.payload.begin(), cut.payload.begin() + half), 0);
+    first.blocks = 2;
+    PutBlock(second.bytes, Bytes(cut.payload.begin() + half, cut.payload.end()), cut.size);
+    for (std::size_t i = 2; i < folder.blocks.size(); ++i) {
+        PutBlock(second.bytes, folder.blocks[i].payload, folder.blocks[i].size);
+        ++second.blocks;
+    }
+    ++second.blocks;
+    Bytes out;
+    ASSERT_TRUE(ReadParts(folder.type, {first, second}, out));
+    EXPECT_EQ(out, data);
+
+    // The next volume's folder must carry on with the same method.
+    cab32::FolderReader reader(folder.type);
+    const MemoryCabSource source(second.bytes);
+    cab32::CabDirectory directory;
+    directory.cabinetSize = static_cast<std::uint32_t>(second.bytes.size());
+    reader.StartPart(source, directory, cab32::CabFolder{0, second.blocks, 0x0001});
+    std::span<const std::uint8_t> frame;
+    EXPECT_EQ(reader.Next(frame), cab32::FolderReader::Step::Bad);
+}
+
+enum class Damage { PayloadByte, CutBlockInTheMiddle, MoreBlocksThanBytes };
+
+class DamagedFolder : public ::testing::TestWithParam<Damage> {};
+
+// Whatever the damage, the reader stops with Bad and never hands out the
+// damaged frame's bytes.
+TEST_P(DamagedFolder, EndsTheFolder) {
+    const Bytes data = SampleData(Sample::Text, 70000, 5);
+    const Folder folder = EncodeWithWriter(Compression::Mszip, 0, data);
+    Part part;
+    for (std::size_t i = 0; i < folder.blocks.size(); ++i) {
+        const bool cut = GetParam() == Damage::CutBlockInTheMiddle && i == 0;
+        PutBlock(part.bytes, folder.blocks[i].payload, cut ? 0 : folder.blocks[i].size);
+        ++part.blocks;
+    }
+    if (GetParam() == Damage::PayloadByte) part.bytes[8 + 20] ^= 0x40;  // the checksum no longer fits
+    if (GetParam() == Damage::MoreBlocksThanBytes) part.blocks += 100;
+    Bytes out;
+    EXPECT_FALSE(ReadParts(folder.type, {part}, out));
+    EXPECT_LE(out.size(), data.size());
+    EXPECT_TRUE(std::equal(out.begin(), out.end(), data.begin()));
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, DamagedFolder,
+                         ::testing::Values(Damage::PayloadByte, Damage::CutBlockInTheMiddle,
+                                           Damage::MoreBlocksThanBytes));
+
+}  // namespace
+}  // namespace tarvik::testing
