@@ -114,6 +114,15 @@ tarvik_prepare() {
   trap tarvik_cleanup EXIT
 }
 
+# Whether this prefix's desktop process (explorer /desktop) is running.
+tarvik_desktop_running() {
+  local pid
+  for pid in $(pgrep -f 'explorer.exe /desktop'); do
+    tr '\0' '\n' < "/proc/$pid/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" && return 0
+  done
+  return 1
+}
+
 tarvik_cleanup() {
   wineserver -k >/dev/null 2>&1 || true
   if [ -n "${TARVIK_XVFB_PID:-}" ]; then kill "$TARVIK_XVFB_PID" 2>/dev/null || true; fi

@@ -19,6 +19,10 @@ wineserver -p 2>/dev/null || true   # keep the Wine server up (it may be running
 # Start Wine's own background processes now, detached from CTest's pipes:
 # a test's output pipe would otherwise stay open until they end.
 "$WINE" cmd /c exit >/dev/null 2>&1 || true
+# The same for the desktop process, which would otherwise end whenever no
+# test has a window and start again inside the next test's pipe.
+"$WINE" "$RUN_DIR/tests/bin/desktop_keeper.exe" </dev/null >/dev/null 2>&1 &
+for _ in $(seq 50); do tarvik_desktop_running && break; sleep 0.2; done
 
 cd "$RUN_DIR"
 # Every test counts at its first run, except those that start Wine processes

@@ -21,18 +21,6 @@ constexpr int kAlignedTableBits = 7;
 // Frames after this many are never call-translated.
 constexpr std::uint32_t kTranslatedFrames = 32768;
 
-const std::array<std::uint32_t, 51> kPositionBase = [] {
-    std::array<std::uint32_t, 51> table{};
-    for (int slot = 0; slot < 51; ++slot) table[slot] = PositionBase(slot);
-    return table;
-}();
-
-const std::array<std::uint8_t, 51> kExtraBits = [] {
-    std::array<std::uint8_t, 51> table{};
-    for (int slot = 0; slot < 51; ++slot) table[slot] = static_cast<std::uint8_t>(ExtraBits(slot));
-    return table;
-}();
-
 class LzxDecoder final : public FrameDecoder {
 public:
     explicit LzxDecoder(int windowBits)

@@ -34,12 +34,6 @@ constexpr int kSkipGrowth = 4;
 constexpr std::uint32_t kMaxSkip = 128;
 constexpr std::uint32_t kLeapAfterMisses = 256;
 
-const std::array<std::uint32_t, 51> kPositionBase = [] {
-    std::array<std::uint32_t, 51> table{};
-    for (int slot = 0; slot < 51; ++slot) table[slot] = PositionBase(slot);
-    return table;
-}();
-
 struct Choice {
     std::uint32_t length = 0;
     std::uint32_t offset = 0;

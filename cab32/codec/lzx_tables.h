@@ -1,6 +1,7 @@
 // Constants and position-slot tables of the LZX format as cabinets use it.
 #pragma once
 
+#include <array>
 #include <bit>
 #include <cstdint>
 
@@ -39,6 +40,21 @@ constexpr std::uint32_t PositionBase(int slot) {
     for (int s = 0; s < slot; ++s) base += 1u << ExtraBits(s);
     return base;
 }
+
+// The largest window has 50 slots; one entry more gives the end of the last.
+inline constexpr int kPositionTableSize = 51;
+
+// PositionBase and ExtraBits of every slot, for look-ups while coding.
+inline constexpr std::array<std::uint32_t, kPositionTableSize> kPositionBase = [] {
+    std::array<std::uint32_t, kPositionTableSize> table{};
+    for (int slot = 0; slot < kPositionTableSize; ++slot) table[slot] = PositionBase(slot);
+    return table;
+}();
+inline constexpr std::array<std::uint8_t, kPositionTableSize> kExtraBits = [] {
+    std::array<std::uint8_t, kPositionTableSize> table{};
+    for (int slot = 0; slot < kPositionTableSize; ++slot) table[slot] = static_cast<std::uint8_t>(ExtraBits(slot));
+    return table;
+}();
 
 // The slot of a formatted offset (real offset + 2, so at least 3).
 inline int PositionSlotOf(std::uint32_t formatted) {
