@@ -26,6 +26,7 @@ size_mb=${1:-150}
 run_dir=$BUILD_DIR_X64
 native_bench=${BUILD_DIR_NATIVE:-$TARVIK_ROOT/build-native}/cabcore_bench
 driver=$run_dir/tests/bin/cab32_driver.exe
+fdi=$run_dir/tests/bin/cabfdi.exe
 dll=${CAB32_DLL:-$run_dir/bin/cab32.dll}  # CAB32_DLL: another build of the library, e.g. a saved one
 for f in "$driver" "$dll" "$run_dir/wine-run.sh"; do
   [ -e "$f" ] || { echo "bench-cab32: $f is missing; build $run_dir first" >&2; exit 1; }
@@ -143,6 +144,14 @@ if [ -z "${CREATE_ONLY:-}" ]; then
     rm -rf out-ce
     row "extract $kind.cab (-x)" "$t_x" "cabextract" "$t_ce"
     row "test $kind.cab (-t)" "$t_t" "cabextract" "$t_ce"
+    # Windows' FDI, the reader the library used before its own, as a second
+    # reference (its time is the whole Wine process).
+    if [ -e "$fdi" ]; then
+      t_fdi=$(timed "$wine_run" "$fdi" "$(winpath "$work/$kind.cab")" "$(winpath "$work/out-fdi")")
+      diff -r data out-fdi >/dev/null || { echo "bench-cab32: FDI extraction of $kind differs" >&2; exit 1; }
+      rm -rf out-fdi
+      row "extract $kind.cab, Windows' FDI (cabfdi process)" "$t_fdi" "cabextract" "$t_ce"
+    fi
     if [ -x "$native_bench" ]; then
       t_core=$(core "$kind.cab")
       row "decode $kind.cab, portable core (native)" "$t_core $t_core" "cabextract" "$t_ce"
