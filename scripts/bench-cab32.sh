@@ -160,4 +160,4 @@ if [ -z "${CREATE_ONLY:-}" ]; then
 fi
 echo
 echo "Sizes (bytes): data $total_bytes; gcab -z $(size_of gcab.cab)"
-for cab in lib-*.cab before-*.cab; do [ -f "$cab" ] && echo "  $cab $(size_of "$cab")"; done
+for cab in lib-*.cab before-*.cab; do [ ! -f "$cab" ] || echo "  $cab $(size_of "$cab")"; done
