@@ -20,7 +20,7 @@ constexpr int kClientHeight = 300;
 constexpr DWORD kWindowStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kWindowExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 
-struct ControlSpec {
+struct ControlRow {
     TfrmDirectory::ControlId id;
     const char* name;
     const char* className;
@@ -31,7 +31,7 @@ struct ControlSpec {
 };
 
 // The controls in tab order; places in client pixels.
-constexpr ControlSpec kControls[] = {
+constexpr ControlRow kControls[] = {
     // id                                 name                 class       caption        left top  width height style                     exStyle
     {TfrmDirectory::IdDirectoryListBox1, "DirectoryListBox1", "LISTBOX",  "",             0,   24,  241,  265,   DirectoryListBox::kStyle, WS_EX_CLIENTEDGE},
     {TfrmDirectory::IdDriveComboBox1,    "DriveComboBox1",    "COMBOBOX", "",             0,   0,   241,  22,    DriveComboBox::kStyle,    0},
@@ -64,11 +64,11 @@ bool TfrmDirectory::Create(HWND owner) {
 }
 
 void TfrmDirectory::CreateControls() {
-    for (const ControlSpec& spec : kControls) {
+    for (const ControlRow& row : kControls) {
         const HWND control = CreateWindowExA(
-            spec.exStyle, spec.className, spec.caption, WS_CHILD | WS_VISIBLE | WS_TABSTOP | spec.style,
-            spec.left, spec.top, spec.width, spec.height, hwnd_,
-            reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance_, nullptr);
+            row.exStyle, row.className, row.caption, WS_CHILD | WS_VISIBLE | WS_TABSTOP | row.style,
+            row.left, row.top, row.width, row.height, hwnd_,
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)), instance_, nullptr);
         SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
     }
     okGlyph_.Attach(GetDlgItem(hwnd_, IdBitBtn1), instance_, IDB_GLYPH_OK);

@@ -36,7 +36,7 @@ enum Made {
     kCheckList,  // CheckListBox1: the check list (CheckListBox) takes it over
 };
 
-struct ControlSpec {
+struct ControlRow {
     HWND TfrmCabMain::*control;
     ControlId id;
     const char* className;
@@ -64,7 +64,7 @@ inline constexpr int kOperationListHeight = 200;
 inline constexpr int kCompressionListHeight = 240;
 
 // Tab order is creation order. Labels come last: they take no tab stop.
-inline constexpr ControlSpec kMainControls[] = {
+inline constexpr ControlRow kMainControls[] = {
     // control                    id                 class            caption                           style                    exStyle              x    y    w    h                       parent     initially  made        hint        glyph
     {&TfrmCabMain::cobPara1,      IDC_COBPARA1,      "COMBOBOX",      "",                               kComboList,              0,                   88,  32,  105, kOperationListHeight,   kOnWindow, kEnabled,  kPlain,     nullptr,    0},
     {&TfrmCabMain::edtPara1,      IDC_EDTPARA1,      "EDIT",          "",                               kEdit,                   kSunken,             200, 32,  33,  21,                     kOnWindow, kDisabled, kPlain,     nullptr,    0},
@@ -102,19 +102,19 @@ struct Shortcut {
     WORD key = 0;
 };
 
-struct MenuItemSpec {
+struct MenuItemRow {
     ControlId id;         // 0 for a separator
     const char* caption;  // the shortcut's text is added after a tab
     int picture;          // bitmap resource shown beside the item; 0 for none
     Shortcut shortcut;
 };
 
-inline constexpr MenuItemSpec kSeparator{ControlId{0}, nullptr, 0, {}};
+inline constexpr MenuItemRow kSeparator{ControlId{0}, nullptr, 0, {}};
 
-inline constexpr MenuItemSpec kFileMenu[] = {
+inline constexpr MenuItemRow kFileMenu[] = {
     {IDM_EXIT, "終了(&Q)", 0, {FCONTROL, 'Q'}},
 };
-inline constexpr MenuItemSpec kHelpMenu[] = {
+inline constexpr MenuItemRow kHelpMenu[] = {
     {IDM_CONTENTS, "目次(&M)", IDB_MENU_CONTENTS, {}},
     {IDM_SEARCH, "トピックの検索(&S)", 0, {0, VK_F1}},
     {IDM_INTRODUCTION, "始めに(&O)", IDB_MENU_INTRODUCTION, {FCONTROL, 'C'}},
@@ -122,10 +122,10 @@ inline constexpr MenuItemSpec kHelpMenu[] = {
     {IDM_ABOUT, "バージョン情報(&V)", IDB_MENU_ABOUT, {}},
 };
 
-struct MenuSpec {
+struct MenuRow {
     const char* caption;
-    std::span<const MenuItemSpec> items;
+    std::span<const MenuItemRow> items;
 };
-inline constexpr MenuSpec kMenuBar[] = {{"ファイル(&F)", kFileMenu}, {"ヘルプ(&H)", kHelpMenu}};
+inline constexpr MenuRow kMenuBar[] = {{"ファイル(&F)", kFileMenu}, {"ヘルプ(&H)", kHelpMenu}};
 
 }  // namespace tarvik

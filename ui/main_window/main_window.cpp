@@ -45,9 +45,9 @@ std::string ShortcutText(const Shortcut& shortcut) {
     return text + static_cast<char>(shortcut.key);
 }
 
-DWORD ControlStyle(const ControlSpec& spec) {
-    return WS_CHILD | spec.style | (spec.initially == kHidden ? 0 : WS_VISIBLE) |
-           (spec.initially == kDisabled ? WS_DISABLED : 0);
+DWORD ControlStyle(const ControlRow& row) {
+    return WS_CHILD | row.style | (row.initially == kHidden ? 0 : WS_VISIBLE) |
+           (row.initially == kDisabled ? WS_DISABLED : 0);
 }
 
 }  // namespace
@@ -111,9 +111,9 @@ bool TfrmCabMain::PreTranslateMessage(MSG& message) {
 void TfrmCabMain::CreateMenuBar() {
     menu_ = CreateMenu();
     std::vector<ACCEL> shortcuts;
-    for (const MenuSpec& menu : kMenuBar) {
+    for (const MenuRow& menu : kMenuBar) {
         HMENU popup = CreatePopupMenu();
-        for (const MenuItemSpec& item : menu.items) {
+        for (const MenuItemRow& item : menu.items) {
             if (!item.caption) {
                 AppendMenuA(popup, MF_SEPARATOR, 0, nullptr);
                 continue;
@@ -142,20 +142,20 @@ void TfrmCabMain::CreateMenuBar() {
     accelerators_ = AcceleratorTable(CreateAcceleratorTableA(shortcuts.data(), static_cast<int>(shortcuts.size())));
 }
 
-HWND TfrmCabMain::CreateControl(const ControlSpec& spec) {
-    const HWND parent = spec.parent == kOnPanel1 ? Panel1 : window_;
-    const HWND control = CreateWindowExA(spec.exStyle, spec.className, spec.caption, ControlStyle(spec), spec.x,
-                                         spec.y, spec.width, spec.height, parent,
-                                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)),
+HWND TfrmCabMain::CreateControl(const ControlRow& row) {
+    const HWND parent = row.parent == kOnPanel1 ? Panel1 : window_;
+    const HWND control = CreateWindowExA(row.exStyle, row.className, row.caption, ControlStyle(row), row.x,
+                                         row.y, row.width, row.height, parent,
+                                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)),
                                          options_.instance, nullptr);
     SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(controlFont_.get()), FALSE);
-    switch (spec.made) {
+    switch (row.made) {
     case kPlain: break;
     case kFileList: SendMessageA(control, LB_SETITEMHEIGHT, 0, kFileListRowHeight); break;
     case kCheckList: checkList_.Attach(control); break;
     }
-    if (spec.hint) AddHint(control, spec.hint);
-    if (spec.glyph) glyphs_.emplace_back().Attach(control, options_.instance, spec.glyph);
+    if (row.hint) AddHint(control, row.hint);
+    if (row.glyph) glyphs_.emplace_back().Attach(control, options_.instance, row.glyph);
     return control;
 }
 
@@ -177,7 +177,7 @@ void TfrmCabMain::CreateControls() {
     windowFont_ = CreateUiFont(kWindowCharacterHeight);
     controlFont_ = CreateUiFont(kControlCharacterHeight);
     SendMessageA(window_, WM_SETFONT, reinterpret_cast<WPARAM>(windowFont_.get()), FALSE);
-    for (const ControlSpec& spec : kMainControls) this->*spec.control = CreateControl(spec);
+    for (const ControlRow& row : kMainControls) this->*row.control = CreateControl(row);
     for (const JobKindInfo& info : kJobKinds) {
         SendMessageA(cobPara1, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(info.item));
     }

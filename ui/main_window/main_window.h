@@ -21,7 +21,7 @@
 namespace tarvik {
 
 class TfrmOutbuffer;
-struct ControlSpec;
+struct ControlRow;
 
 class TfrmCabMain {
 public:
@@ -101,7 +101,7 @@ private:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void OnCommand(int id, int notification);
     void CreateControls();
-    HWND CreateControl(const ControlSpec& spec);
+    HWND CreateControl(const ControlRow& row);
     void AddHint(HWND control, const char* hint);
     void CreateMenuBar();
     void SelectOperationItem(JobKind kind);
