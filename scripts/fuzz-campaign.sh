@@ -3,7 +3,7 @@
 #
 #   bash scripts/fuzz-campaign.sh [MINUTES] [TARGET...]
 #
-# Runs each target (default: all: lzx mszip quantum stored roundtrip) for
+# Runs each target (default: all: cabinet lzx mszip quantum stored roundtrip) for
 # MINUTES (default 30) one after another from its committed seeds, in
 # build-native/campaign/TARGET, and prints executions and coverage. A fault
 # leaves its input in build-native/campaign/TARGET/artifacts and fails.
@@ -13,7 +13,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 minutes=${1:-30}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(lzx mszip quantum stored roundtrip)
+[ ${#targets[@]} -gt 0 ] || targets=(cabinet lzx mszip quantum stored roundtrip)
 tarvik_build_native >/dev/null
 status=0
 for target in "${targets[@]}"; do
