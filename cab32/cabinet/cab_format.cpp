@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "cab_checksum.h"
+
 namespace cab32 {
 
 namespace {
@@ -13,11 +15,6 @@ constexpr std::uint16_t kFlagNext = 2;
 constexpr std::uint16_t kFlagReserve = 4;
 constexpr std::size_t kMaxName = 256;
 
-std::uint16_t U16(const unsigned char* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
-std::uint32_t U32(const unsigned char* p) {
-    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
 
 // A cursor over bytes read from the cabinet; every read is bounds-checked.
 class ByteCursor {
@@ -63,18 +60,18 @@ struct HeaderFields {
 // Header, optional reserve and neighbour names, then the folder table.
 CabFault ParseHeaderAndFolders(ByteCursor& cursor, CabDirectory& dir, HeaderFields& fields) {
     const unsigned char* h = cursor.Take(kHeaderSize);
-    if (!h || std::memcmp(h, "MSCF", 4) != 0 || U32(h + 4) != 0) return CabFault::NotCabinet;
+    if (!h || std::memcmp(h, "MSCF", 4) != 0 || ReadLe32(h + 4) != 0) return CabFault::NotCabinet;
     if (h[25] != 1) return CabFault::NotCabinet;  // format version 1.x
-    dir.cabinetSize = U32(h + 8);
-    fields.filesOffset = U32(h + 16);
-    fields.folderCount = U16(h + 26);
-    fields.fileCount = U16(h + 28);
-    const std::uint16_t flags = U16(h + 30);
-    dir.setId = U16(h + 32);
-    dir.cabinetIndex = U16(h + 34);
+    dir.cabinetSize = ReadLe32(h + 8);
+    fields.filesOffset = ReadLe32(h + 16);
+    fields.folderCount = ReadLe16(h + 26);
+    fields.fileCount = ReadLe16(h + 28);
+    const std::uint16_t flags = ReadLe16(h + 30);
+    dir.setId = ReadLe16(h + 32);
+    dir.cabinetIndex = ReadLe16(h + 34);
     if (flags & kFlagReserve) {
         const unsigned char* r = cursor.Take(4);
-        if (!r || !cursor.Take(U16(r))) return CabFault::BadTables;
+        if (!r || !cursor.Take(ReadLe16(r))) return CabFault::BadTables;
         fields.folderReserve = r[2];
         dir.dataReserve = r[3];
     }
@@ -86,7 +83,7 @@ CabFault ParseHeaderAndFolders(ByteCursor& cursor, CabDirectory& dir, HeaderFiel
     for (std::uint16_t i = 0; i < fields.folderCount; ++i) {
         const unsigned char* f = cursor.Take(8);
         if (!f || !cursor.Take(fields.folderReserve)) return CabFault::BadTables;
-        CabFolder folder{U32(f), U16(f + 4), U16(f + 6)};
+        CabFolder folder{ReadLe32(f), ReadLe16(f + 4), ReadLe16(f + 6)};
         if (folder.dataOffset > dir.cabinetSize) return CabFault::BadTables;
         dir.folders.push_back(folder);
     }
@@ -102,7 +99,7 @@ CabFault ParseFiles(ByteCursor& cursor, CabDirectory& dir, std::uint16_t fileCou
     for (std::uint16_t i = 0; i < fileCount; ++i) {
         const unsigned char* f = cursor.Take(16);
         if (!f) return CabFault::Truncated;
-        CabMember member{U32(f), U32(f + 4), U16(f + 8), U16(f + 10), U16(f + 12), U16(f + 14), {}};
+        CabMember member{ReadLe32(f), ReadLe32(f + 4), ReadLe16(f + 8), ReadLe16(f + 10), ReadLe16(f + 12), ReadLe16(f + 14), {}};
         if (!cursor.String(member.name)) return cursor.Has(1) ? CabFault::BadTables : CabFault::Truncated;
         if (member.name.empty() || !FolderIndexValid(member.folderIndex, dir.folders.size())) {
             return CabFault::BadTables;
@@ -156,8 +153,8 @@ bool WalkFolderBlocks(WindowedReader& reader, const CabDirectory& dir, const Cab
     for (std::uint16_t block = 0; block < folder.dataBlocks; ++block) {
         const unsigned char* header = reader.At(offset, 8);
         if (!header) return false;
-        const std::uint16_t stored = U16(header + 4);
-        const std::uint16_t plain = U16(header + 6);
+        const std::uint16_t stored = ReadLe16(header + 4);
+        const std::uint16_t plain = ReadLe16(header + 6);
         if (stored > kMaxBlockData || plain > 32768) return false;
         offset += 8 + dir.dataReserve + stored;
         if (offset > dir.cabinetSize) return false;
@@ -216,8 +213,8 @@ CabFault ReadCabDirectory(const CabSource& source, CabDirectory& dir, bool walkD
         return CabFault::NotCabinet;
     }
     ReadBlock(source, 0, kHeaderSize, bytes);
-    const std::uint32_t declaredSize = U32(bytes.data() + 8);
-    const std::uint32_t filesOffset = U32(bytes.data() + 16);
+    const std::uint32_t declaredSize = ReadLe32(bytes.data() + 8);
+    const std::uint32_t filesOffset = ReadLe32(bytes.data() + 16);
     if (declaredSize > available) return CabFault::Truncated;
     if (filesOffset < kHeaderSize || filesOffset > declaredSize || filesOffset > 16 * 1024 * 1024) {
         return CabFault::BadTables;
@@ -257,17 +254,7 @@ bool IsDecodableCompression(std::uint16_t compression) {
 }
 
 std::uint32_t CabChecksum(const unsigned char* bytes, std::size_t count, std::uint32_t seed) {
-    std::uint32_t sum = seed;
-    std::size_t i = 0;
-    for (; i + 4 <= count; i += 4) sum ^= U32(bytes + i);
-    std::uint32_t tail = 0;
-    switch (count - i) {  // the format takes the last bytes in this order
-        case 3: tail |= static_cast<std::uint32_t>(bytes[i++]) << 16; [[fallthrough]];
-        case 2: tail |= static_cast<std::uint32_t>(bytes[i++]) << 8; [[fallthrough]];
-        case 1: tail |= bytes[i]; break;
-        default: break;
-    }
-    return sum ^ tail;
+    return tarvik::cabwriter::CabChecksum(std::span<const std::uint8_t>(bytes, count), seed);
 }
 
 CabFault VerifyDataChecksums(const CabSource& source, const CabDirectory& dir) {
@@ -277,8 +264,8 @@ CabFault VerifyDataChecksums(const CabSource& source, const CabDirectory& dir) {
         for (std::uint16_t i = 0; i < folder.dataBlocks; ++i) {
             const std::size_t headerSize = 8u + dir.dataReserve;
             if (!ReadBlock(source, offset, headerSize, block)) return CabFault::Truncated;
-            const std::uint32_t stored = U32(block.data());
-            const std::uint16_t dataSize = U16(block.data() + 4);
+            const std::uint32_t stored = ReadLe32(block.data());
+            const std::uint16_t dataSize = ReadLe16(block.data() + 4);
             std::vector<unsigned char> data;
             if (!ReadBlock(source, offset + static_cast<std::int64_t>(headerSize), dataSize, data)) {
                 return CabFault::Truncated;

@@ -10,11 +10,6 @@ namespace {
 constexpr std::size_t kBlockHeaderSize = 8;
 constexpr std::size_t kReadAhead = 256 * 1024;
 
-std::uint16_t U16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
-std::uint32_t U32(const std::uint8_t* p) {
-    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
 
 }  // namespace
 
@@ -54,9 +49,9 @@ bool FolderReader::ReadBlockPiece(std::uint16_t& plainSize) {
     if (!Fill(offset_, headerSize)) return false;
     std::uint8_t header[kBlockHeaderSize + 255];
     std::memcpy(header, buffer_.data() + (offset_ - bufferStart_), headerSize);
-    const std::uint32_t checksum = U32(header);
-    const std::uint16_t dataSize = U16(header + 4);
-    plainSize = U16(header + 6);
+    const std::uint32_t checksum = ReadLe32(header);
+    const std::uint16_t dataSize = ReadLe16(header + 4);
+    plainSize = ReadLe16(header + 6);
     if (payload_.size() + dataSize > kMaxBlockData || plainSize > tarvik::codec::kMaxFrameSize) return false;
     const std::int64_t dataOffset = offset_ + static_cast<std::int64_t>(headerSize);
     if (!Fill(dataOffset, dataSize)) return false;
