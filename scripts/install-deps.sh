@@ -35,8 +35,26 @@ done
 if [ ${#missing[@]} -gt 0 ]; then
   echo "install-deps: installing ${missing[*]}"
   export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  # A mirror caught mid-sync fails one index now and then (seen: the i386
+  # list of the security suite). Try again; if it still fails, install from
+  # the main suites alone, where amd64 and i386 versions agree, rather than
+  # let apt pair amd64 libraries from one suite with i386 ones from another.
+  apt_options=()
+  updated=0
+  for attempt in 1 2 3; do
+    if apt-get update -qq; then updated=1; break; fi
+    echo "install-deps: apt-get update failed (try $attempt of 3)" >&2
+    [ "$attempt" = 3 ] || sleep 10
+  done
+  if [ "$updated" = 0 ] && [ -f /etc/apt/sources.list.d/debian.sources ]; then
+    main_only=$(mktemp -d)
+    awk 'BEGIN { RS = ""; ORS = "\n\n" } !/debian-security/' /etc/apt/sources.list.d/debian.sources \
+      > "$main_only/debian.sources"
+    apt_options=(-o "Dir::Etc::SourceParts=$main_only" -o Dir::Etc::SourceList=/dev/null)
+    echo "install-deps: installing from the main suites only" >&2
+    apt-get "${apt_options[@]}" update -qq
+  fi
+  apt-get "${apt_options[@]}" install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
 if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf8$'; then
