@@ -41,15 +41,30 @@ echo "guest: building the test guest in $image from Debian's packages (log: $wor
 initramfs_modules='mkdir -p "$1/etc/initramfs-tools/conf.d" "$1/usr/share/initramfs-tools/modules.d" &&
   echo MODULES=list > "$1/etc/initramfs-tools/conf.d/tarvik-guest" &&
   printf "virtio_pci\nvirtio_blk\next4\n" > "$1/usr/share/initramfs-tools/modules.d/tarvik-guest"'
-mmdebstrap --verbose --variant=minbase --mode=root --architectures=amd64,i386 \
-  --aptopt='APT::Install-Recommends "false"' --dpkgopt=force-unsafe-io \
-  --dpkgopt='path-exclude=/usr/share/doc/*' --dpkgopt='path-exclude=/usr/share/man/*' \
-  --dpkgopt='path-exclude=/usr/share/locale/*' --dpkgopt='path-include=/usr/share/locale/locale.alias' \
-  --dpkgopt='path-exclude=/usr/share/info/*' \
-  --essential-hook="$initramfs_modules" \
-  --include="$(IFS=,; echo "${packages[*]}")" \
-  bookworm "$work/root" "${mirrors[@]}" > "$work/mmdebstrap.log" 2>&1 ||
-  { tail -20 "$work/mmdebstrap.log" >&2; exit 1; }
+bootstrap() {
+  rm -rf "$work/root"
+  mmdebstrap --verbose --variant=minbase --mode=root --architectures=amd64,i386 \
+    --aptopt='APT::Install-Recommends "false"' --dpkgopt=force-unsafe-io \
+    --dpkgopt='path-exclude=/usr/share/doc/*' --dpkgopt='path-exclude=/usr/share/man/*' \
+    --dpkgopt='path-exclude=/usr/share/locale/*' --dpkgopt='path-include=/usr/share/locale/locale.alias' \
+    --dpkgopt='path-exclude=/usr/share/info/*' \
+    --essential-hook="$initramfs_modules" \
+    --include="$(IFS=,; echo "${packages[*]}")" \
+    bookworm "$work/root" "$@" > "$work/mmdebstrap.log" 2>&1
+}
+# A mirror caught mid-sync can fail one index (the security suite's i386
+# list, say); then the main suites alone give a consistent amd64/i386 set.
+if ! bootstrap "${mirrors[@]}"; then
+  tail -5 "$work/mmdebstrap.log" >&2
+  main_only=$work/main-only.sources
+  if [ "${mirrors[0]:-}" = /etc/apt/sources.list.d/debian.sources ]; then
+    awk 'BEGIN { RS = ""; ORS = "\n\n" } !/debian-security/' "${mirrors[0]}" > "$main_only"
+  else
+    echo "deb http://deb.debian.org/debian bookworm main" > "$main_only"
+  fi
+  echo "guest: trying again from the main suites only" >&2
+  bootstrap "$main_only" || { tail -20 "$work/mmdebstrap.log" >&2; exit 1; }
+fi
 echo "guest: packages installed after $((SECONDS - start)) s"
 
 root=$work/root
