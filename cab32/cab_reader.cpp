@@ -7,6 +7,7 @@
 #include "member_path.h"
 #include "result_codes.h"
 #include "sjis_path.h"
+#include "wide_names.h"
 
 namespace cab32 {
 
@@ -29,15 +30,35 @@ void Fail(ReadContext& context, int result) {
     if (context.result == kOk) context.result = result;
 }
 
-std::string FromUtf8(const std::string& text) {
-    const int wide = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    if (wide <= 0) return text;
-    std::wstring buffer(static_cast<std::size_t>(wide), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), buffer.data(), wide);
-    const int narrow = WideCharToMultiByte(CP_ACP, 0, buffer.data(), wide, nullptr, 0, nullptr, nullptr);
-    std::string result(static_cast<std::size_t>(narrow > 0 ? narrow : 0), '\0');
-    WideCharToMultiByte(CP_ACP, 0, buffer.data(), wide, result.data(), narrow, nullptr, nullptr);
-    return result;
+// A member's exact name as UTF-16 text, with "\" separators.
+std::wstring ExactMemberName(const CabMember& member) {
+    std::wstring name = (member.attributes & kNameIsUtf8) ? tarvik::WideFromUtf8(member.name)
+                                                           : tarvik::WideFromAnsi(member.name);
+    std::replace(name.begin(), name.end(), L'/', L'\\');
+    return name;
+}
+
+std::wstring JoinWide(const std::wstring& folder, std::wstring_view name) {
+    if (folder.empty()) return std::wstring(name);
+    if (folder.back() == L'\\' || folder.back() == L':') return folder + std::wstring(name);
+    return folder + L'\\' + std::wstring(name);
+}
+
+std::wstring WideFileNamePart(const std::wstring& path) {
+    const std::size_t sep = path.find_last_of(L"\\:");
+    return sep == path.npos ? path : path.substr(sep + 1);
+}
+
+// Creates every folder on the way to `path` (its last part is a file name).
+bool CreateFoldersForWide(const std::wstring& path) {
+    const std::size_t sep = path.find_last_of(L'\\');
+    if (sep == path.npos || sep == 0) return true;
+    const std::wstring folder = path.substr(0, sep);
+    if (folder.back() == L':') return true;
+    const DWORD attributes = GetFileAttributesW(folder.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES) return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    if (!CreateFoldersForWide(folder)) return false;
+    return CreateDirectoryW(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
 bool IsWanted(ReadContext& context, const std::string& name) {
@@ -75,24 +96,27 @@ void ReportWriteFailure(ReadContext& context, const std::string& path, DWORD err
 // One member on its way out of its folder's data: written to a temporary
 // file beside its target (in a test only counted) and renamed once whole.
 struct MemberTarget {
-    std::string name;
+    std::string name;        // code page 932 form, for the output
+    std::wstring exactName;  // the name the file is created under
     std::uint64_t start = 0;  // where the member begins in its folder's bytes
     std::uint32_t size = 0;
     std::uint32_t written = 0;
     std::uint16_t attributes = 0;
     std::uint16_t date = 0;
     std::uint16_t time = 0;
-    std::string finalPath;
-    std::string tempPath;
+    std::string finalPath;  // code page 932 form of the target, for the output
+    std::wstring finalWidePath;
+    std::wstring tempPath;
     UniqueHandle file;
     DWORD writeError = 0;  // the first write that failed (disk full, ...)
 
     std::uint64_t End() const { return start + size; }
 };
 
-MemberTarget TargetFor(const CabMember& member, std::string name) {
+MemberTarget TargetFor(const CabMember& member, std::string name, std::wstring exactName) {
     MemberTarget target;
     target.name = std::move(name);
+    target.exactName = std::move(exactName);
     target.start = member.folderOffset;
     target.size = member.size;
     target.attributes = static_cast<std::uint16_t>(member.attributes & kKeptAttributes);
@@ -104,7 +128,7 @@ MemberTarget TargetFor(const CabMember& member, std::string name) {
 // Drops a member that did not come out whole: nothing of it stays on disk.
 void Discard(MemberTarget& target) {
     target.file.Reset();
-    if (!target.tempPath.empty()) DeleteFileA(target.tempPath.c_str());
+    if (!target.tempPath.empty()) DeleteFileW(target.tempPath.c_str());
     target.tempPath.clear();
 }
 
@@ -190,18 +214,20 @@ private:
         const ReadRequest& request = context_.request;
         context_.progress.Update(target.name, context_.done, context_.total);
         if (request.testOnly) return true;
-        const std::string relative =
-            request.dropFolders ? std::string(tarvik::FileNamePart(target.name)) : target.name;
-        target.finalPath = JoinPath(request.folder, relative);
-        const std::string folder = tarvik::FolderOfPath(target.finalPath);
-        char temp[MAX_PATH];
-        if (!CreateFoldersFor(target.finalPath) ||
-            !GetTempFileNameA(folder.empty() ? "." : folder.c_str(), "c32", 0, temp)) {
+        // The file is made under the member's exact name, whatever code
+        // page 932 can spell; the output shows the best-fit form.
+        const std::wstring relative = request.dropFolders ? WideFileNamePart(target.exactName) : target.exactName;
+        target.finalWidePath = JoinWide(tarvik::WideFromAnsi(request.folder), relative);
+        target.finalPath = tarvik::AnsiForDisplay(target.finalWidePath);
+        const std::size_t sep = target.finalWidePath.find_last_of(L'\\');
+        const std::wstring folder = sep == std::wstring::npos ? L"." : target.finalWidePath.substr(0, sep + 1);
+        wchar_t temp[MAX_PATH];
+        if (!CreateFoldersForWide(target.finalWidePath) || !GetTempFileNameW(folder.c_str(), L"c32", 0, temp)) {
             ReportWriteFailure(context_, target.finalPath, GetLastError());
             return false;
         }
         target.tempPath = temp;
-        target.file = UniqueHandle(CreateFileA(temp, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
+        target.file = UniqueHandle(CreateFileW(temp, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
                                                FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!target.file) {
             ReportWriteFailure(context_, target.finalPath, GetLastError());
@@ -246,12 +272,12 @@ private:
             SetFileTime(target.file.get(), nullptr, nullptr, &utc);
         }
         target.file.Reset();
-        if (!MoveFileExA(target.tempPath.c_str(), target.finalPath.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        if (!MoveFileExW(target.tempPath.c_str(), target.finalWidePath.c_str(), MOVEFILE_REPLACE_EXISTING)) {
             ReportWriteFailure(context_, target.finalPath, GetLastError());
             Discard(target);
             return;
         }
-        SetFileAttributesA(target.finalPath.c_str(), target.attributes ? target.attributes : FILE_ATTRIBUTE_NORMAL);
+        SetFileAttributesW(target.finalWidePath.c_str(), target.attributes ? target.attributes : FILE_ATTRIBUTE_NORMAL);
         context_.output.Line("解凍: " + target.name);
     }
 
@@ -321,14 +347,15 @@ void ReadOneCabinet(ReadContext& context, const CabSource& source, const CabDire
                 Fail(context, refusal.result);
                 continue;
             }
-            if (!IsSafeMemberName(name)) {
+            const std::wstring exactName = ExactMemberName(*member);
+            if (!IsSafeMemberName(name) || !IsSafeMemberName(exactName)) {
                 // A test still checks the member's data; only writing it is refused.
                 context.output.Line(request.testOnly ? "展開先の外を指す名前です: " + name
                                                      : "展開先の外を指す名前のため拒否しました: " + name);
                 Fail(context, kUnsafeName);
                 if (!request.testOnly) continue;
             }
-            extraction->Add(TargetFor(*member, name));
+            extraction->Add(TargetFor(*member, name, exactName));
         }
         const bool goesOn = lastGoesOn && index + 1 == directory.folders.size();
         if (!extraction || !extraction->Supported() || (!extraction->HasMembers() && !goesOn)) continue;
@@ -431,7 +458,8 @@ std::string DescribeFault(CabFault fault) {
 }
 
 std::string MemberNameAsAnsi(const CabMember& member) {
-    return WithBackslashes((member.attributes & kNameIsUtf8) ? FromUtf8(member.name) : member.name);
+    return WithBackslashes((member.attributes & kNameIsUtf8) ? tarvik::AnsiForDisplay(tarvik::WideFromUtf8(member.name))
+                                                             : member.name);
 }
 
 int ReadCabinet(const ReadRequest& request, Progress& progress, OutputText& output) {

@@ -23,22 +23,16 @@ void SetCompression(const WriteRequest& request, cw::WriterOptions& options) {
     }
 }
 
-// Date, time and the attributes a cabinet keeps, from the file itself.
-bool DescribeSource(const FileToStore& file, cw::WriterInputFile& input) {
-    UniqueHandle handle = OpenForReading(file.sourcePath);
-    BY_HANDLE_FILE_INFORMATION info{};
-    FILETIME local{};
-    if (!handle || !GetFileInformationByHandle(handle.get(), &info) ||
-        !FileTimeToLocalFileTime(&info.ftLastWriteTime, &local) ||
-        !FileTimeToDosDateTime(&local, &input.dosDate, &input.dosTime)) {
-        return false;
-    }
-    constexpr DWORD kKept =
-        FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
-    input.attributes = static_cast<std::uint16_t>(info.dwFileAttributes & kKept);
-    input.sourcePath = file.sourcePath;
+cw::WriterInputFile WriterInput(const SourceFile& file) {
+    cw::WriterInputFile input;
+    input.sourcePath = file.path;
+    input.displayPath = file.displayPath;
     input.storedName = file.storedName;
-    return true;
+    input.nameIsUtf8 = file.nameIsUtf8;
+    input.dosDate = file.dosDate;
+    input.dosTime = file.dosTime;
+    input.attributes = file.attributes;
+    return input;
 }
 
 int ReportFailure(const cw::WriteResult& result, OutputText& output) {
@@ -74,14 +68,7 @@ int ReportFailure(const cw::WriteResult& result, OutputText& output) {
 
 int WriteCabinet(const WriteRequest& request, Progress& progress, OutputText& output) {
     std::vector<cw::WriterInputFile> files;
-    for (const FileToStore& file : request.files) {
-        cw::WriterInputFile input;
-        if (!DescribeSource(file, input)) {
-            output.Line("ファイルを読めません: " + file.sourcePath);
-            return kSourceUnreadable;
-        }
-        files.push_back(std::move(input));
-    }
+    for (const SourceFile& file : request.files) files.push_back(WriterInput(file));
     cw::WriterOptions options;
     SetCompression(request, options);
     options.cabinetPath = request.cabinetPath;
@@ -101,7 +88,7 @@ int WriteCabinet(const WriteRequest& request, Progress& progress, OutputText& ou
         output.Line("書庫を作成できませんでした。");
         return code;
     }
-    for (const FileToStore& file : request.files) output.Line("格納: " + file.storedName);
+    for (const SourceFile& file : request.files) output.Line("格納: " + file.displayName);
     for (const std::string& path : result.cabinets) output.Line("作成: " + path);
     return kOk;
 }

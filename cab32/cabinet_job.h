@@ -8,13 +8,9 @@
 
 #include "output_text.h"
 #include "progress.h"
+#include "source_files.h"
 
 namespace cab32 {
-
-struct FileToStore {
-    std::string sourcePath;  // full path of the file on disk
-    std::string storedName;  // name inside the cabinet
-};
 
 enum class WriteMethod { Stored, Mszip, Lzx };
 
@@ -23,7 +19,7 @@ struct WriteRequest {
     WriteMethod method = WriteMethod::Mszip;
     int lzxWindowBits = 21;         // 15..21, for LZX
     unsigned long volumeBytes = 0;  // 0: one cabinet
-    std::vector<FileToStore> files;
+    std::vector<SourceFile> files;
 };
 
 // Writes the cabinet. Never replaces an existing file: a cabinet or volume

@@ -8,6 +8,7 @@
 #include "member_path.h"
 #include "result_codes.h"
 #include "self_extractor.h"
+#include "source_files.h"
 #include "sjis_path.h"
 
 namespace cab32 {
@@ -69,7 +70,7 @@ int RunAdd(CabCommand& command, Progress& progress, OutputText& output) {
     }
     std::vector<std::string> names;
     if (int result = CollectNames(command, names, output); result != kOk) return result;
-    for (const std::string& name : names) request.files.push_back({FullPath(name), StoredNameFor(name)});
+    if (int result = CollectSources(names, request.files, output); result != kOk) return result;
     if (request.files.empty()) {
         output.Line("圧縮するファイルが指定されていません。");
         return kNoFiles;

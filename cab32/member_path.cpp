@@ -68,6 +68,22 @@ bool IsSafeMemberName(std::string_view name) {
     return true;
 }
 
+bool IsSafeMemberName(std::wstring_view name) {
+    if (name.empty() || name.front() == L'\\' || name.front() == L'/' || name.find(L':') != name.npos) return false;
+    bool anyPart = false;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i <= name.size(); ++i) {
+        if (i < name.size() && name[i] != L'\\' && name[i] != L'/') continue;
+        const std::wstring_view part = name.substr(start, i - start);
+        if (!part.empty()) {
+            if (part.find_first_not_of(L". ") == part.npos) return false;
+            anyPart = true;
+        }
+        start = i + 1;
+    }
+    return anyPart;
+}
+
 bool IsBareFileName(std::string_view name) {
     return IsSafeMemberName(name) && tarvik::FindFirstSjisChar(name, "\\/") == tarvik::npos;
 }

@@ -20,6 +20,8 @@ std::string StoredNameFor(std::string_view listed);
 // drive or ":", no leading separator, no part made only of dots and blanks
 // (Windows reads "..", and also ". ." or "...", as a step up or nothing).
 bool IsSafeMemberName(std::string_view name);
+// The same rule for a member's exact name as UTF-16 text.
+bool IsSafeMemberName(std::wstring_view name);
 
 // True when `name` is a plain file name that stays in its folder: a safe
 // name without any separator (the next volume named by a cabinet's header).

@@ -44,7 +44,7 @@ void Run(HINSTANCE instance, tarvik::MessageBoxStep& boxes) {
     options.instance = instance;
     options.steps = &steps;
     options.outbuffer = &outbuffer;
-    options.commandLine = GetCommandLineA();
+    options.commandLine = GetCommandLineW();  // names as the disk holds them
     tarvik::TfrmCabMain mainWindow(options);
     if (!mainWindow.Create(application.hwnd())) throw std::runtime_error("ウィンドウを作成できません");
     application.SetMainWindow(mainWindow.hwnd());

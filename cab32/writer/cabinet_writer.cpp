@@ -6,6 +6,7 @@
 #include <span>
 
 #include "cab_checksum.h"
+#include "cab_format.h"
 #include "cabinet_content.h"
 #include "input_reader.h"
 #include "sjis_path.h"
@@ -13,6 +14,8 @@
 
 namespace tarvik::cabwriter {
 namespace {
+
+using cab32::kNameIsUtf8;
 
 constexpr std::size_t kMaxFiles = 0xFFFF;
 constexpr std::size_t kMaxNameBytes = 255;
@@ -36,7 +39,7 @@ bool Failed(const WriteResult& result) { return result.error != WriteError::None
 WriteResult CheckRequest(const std::vector<WriterInputFile>& files, const WriterOptions& options) {
     if (files.size() > kMaxFiles) return Failure(WriteError::TooManyFiles);
     for (const WriterInputFile& file : files) {
-        if (file.storedName.empty()) return Failure(WriteError::EmptyName, file.sourcePath);
+        if (file.storedName.empty()) return Failure(WriteError::EmptyName, file.displayPath);
         if (file.storedName.size() > kMaxNameBytes) return Failure(WriteError::NameTooLong, file.storedName);
     }
     if (options.volumeSizeBytes == 0 ? options.cabinetPath.empty() : !options.volumePath)
@@ -51,14 +54,14 @@ WriteResult MeasureSources(const std::vector<WriterInputFile>& files, std::vecto
     for (const WriterInputFile& file : files) {
         WinFile source = WinFile::OpenForReading(file.sourcePath);
         std::uint64_t size = 0;
-        if (!source.IsOpen() || !source.Size(size)) return Failure(WriteError::SourceUnreadable, file.sourcePath);
-        if (size > kMaxFolderBytes) return Failure(WriteError::SourceTooLarge, file.sourcePath);
+        if (!source.IsOpen() || !source.Size(size)) return Failure(WriteError::SourceUnreadable, file.displayPath);
+        if (size > kMaxFolderBytes) return Failure(WriteError::SourceTooLarge, file.displayPath);
         FileRecord record;
         record.name = file.storedName;
         record.size = static_cast<std::uint32_t>(size);
         record.dosDate = file.dosDate;
         record.dosTime = file.dosTime;
-        record.attributes = static_cast<std::uint16_t>(file.attributes & kAttributeMask);
+        record.attributes = static_cast<std::uint16_t>((file.attributes & kAttributeMask) | (file.nameIsUtf8 ? kNameIsUtf8 : 0));
         records.push_back(record);
         total += size;
     }

@@ -15,8 +15,10 @@
 namespace tarvik::cabwriter {
 
 struct WriterInputFile {
-    std::string sourcePath;  // read with the Win32 "A" functions
-    std::string storedName;  // stored as given (code page 932), at most 255 bytes
+    std::wstring sourcePath;  // the file's exact path, read with the Win32 wide functions
+    std::string displayPath;  // the same in code page 932, for messages
+    std::string storedName;   // stored as given (code page 932, or UTF-8), at most 255 bytes
+    bool nameIsUtf8 = false;  // flags the stored name as UTF-8 in its file entry
     std::uint16_t dosDate = 0;
     std::uint16_t dosTime = 0;
     std::uint16_t attributes = 0;  // read-only, hidden, system, archive; 0x80 is cleared

@@ -41,15 +41,15 @@ WriteResult InputReader::ReadInto(std::vector<std::uint8_t>& data) {
     const WriterInputFile& source = sources_[cursor_];
     if (!file_.IsOpen()) {
         file_ = WinFile::OpenForReading(source.sourcePath);
-        if (!file_.IsOpen()) return Failure(WriteError::SourceUnreadable, source.sourcePath);
+        if (!file_.IsOpen()) return Failure(WriteError::SourceUnreadable, source.displayPath);
     }
     const std::uint32_t want = std::min<std::uint32_t>(records_[cursor_].size - consumed_,
                                                        static_cast<std::uint32_t>(kFrameSize - data.size()));
     const std::size_t at = data.size();
     data.resize(at + want);
     std::uint32_t got = 0;
-    if (!file_.Read(data.data() + at, want, got)) return Failure(WriteError::SourceUnreadable, source.sourcePath);
-    if (got != want) return Failure(WriteError::SourceChanged, source.sourcePath);
+    if (!file_.Read(data.data() + at, want, got)) return Failure(WriteError::SourceUnreadable, source.displayPath);
+    if (got != want) return Failure(WriteError::SourceChanged, source.displayPath);
     consumed_ += want;
     folderBytes_ += want;
     return {};
@@ -85,7 +85,7 @@ WriteResult InputReader::Next(Frame& frame, bool& done) {
         }
         std::uint64_t sizeNow = 0;
         if (file_.IsOpen() && (!file_.Size(sizeNow) || sizeNow != size))
-            return Failure(WriteError::SourceChanged, sources_[cursor_].sourcePath);
+            return Failure(WriteError::SourceChanged, sources_[cursor_].displayPath);
         file_.Close();
         opened_ = false;
         ++cursor_;

@@ -11,8 +11,8 @@ WinFile& WinFile::operator=(WinFile&& other) noexcept {
     return *this;
 }
 
-WinFile WinFile::OpenForReading(const std::string& path) {
-    return WinFile(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+WinFile WinFile::OpenForReading(const std::wstring& path) {
+    return WinFile(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
 }
 

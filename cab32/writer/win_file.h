@@ -18,7 +18,7 @@ public:
     WinFile& operator=(WinFile&& other) noexcept;
     ~WinFile() { Close(); }
 
-    [[nodiscard]] static WinFile OpenForReading(const std::string& path);
+    [[nodiscard]] static WinFile OpenForReading(const std::wstring& path);
     // Fails when the file already exists: a cabinet never replaces a file.
     [[nodiscard]] static WinFile CreateNew(const std::string& path);
     // A scratch file in the temporary folder, removed when closed.

@@ -16,6 +16,7 @@
 
 #include "cabinet_writer.h"
 #include "sjis_path.h"
+#include "wide_names.h"
 
 namespace {
 
@@ -39,10 +40,11 @@ bool ParseMethod(const std::string& text, WriterOptions& options) {
 WriterInputFile DescribeFile(const std::string& entry) {
     WriterInputFile file;
     const std::size_t star = entry.find('*');  // "*" cannot occur in a Windows path
-    file.sourcePath = star == std::string::npos ? entry : entry.substr(star + 1);
+    file.displayPath = star == std::string::npos ? entry : entry.substr(star + 1);
+    file.sourcePath = tarvik::WideFromAnsi(file.displayPath);
     file.storedName = star == std::string::npos ? std::string(tarvik::FileNamePart(entry)) : entry.substr(0, star);
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (GetFileAttributesExA(file.sourcePath.c_str(), GetFileExInfoStandard, &data)) {
+    if (GetFileAttributesExA(file.displayPath.c_str(), GetFileExInfoStandard, &data)) {
         FILETIME local;
         FileTimeToLocalFileTime(&data.ftLastWriteTime, &local);
         FileTimeToDosDateTime(&local, &file.dosDate, &file.dosTime);

@@ -47,6 +47,14 @@ protected:
         return options;
     }
 
+    WriterInputFile Source(std::string storedName) const {
+        WriterInputFile file;
+        file.sourcePath = std::wstring(source_.begin(), source_.end());  // an ASCII temporary path
+        file.displayPath = source_;
+        file.storedName = std::move(storedName);
+        return file;
+    }
+
     std::string folder_;
     std::string source_;
 };
@@ -55,7 +63,7 @@ TEST_F(WriteCabinetTest, CancellingMidwayRemovesTheVolumesAlreadyWritten) {
     WriterOptions options = VolumeOptions(50000);
     int calls = 0;
     options.progress = [&](std::uint64_t, std::uint64_t) { return ++calls < 5; };
-    const WriteResult result = WriteCabinet({{source_, "data.bin"}}, options);
+    const WriteResult result = WriteCabinet({Source("data.bin")}, options);
     EXPECT_EQ(result.error, WriteError::Cancelled);
     EXPECT_TRUE(result.cabinets.empty());
     EXPECT_FALSE(Exists("v1.cab"));
@@ -71,7 +79,7 @@ TEST_F(WriteCabinetTest, ReportsEveryVolumeInOrderWithTheirTotalSize) {
         total = all;
         return true;
     };
-    const WriteResult result = WriteCabinet({{source_, "data.bin"}}, options);
+    const WriteResult result = WriteCabinet({Source("data.bin")}, options);
     ASSERT_EQ(result.error, WriteError::None);
     ASSERT_EQ(result.cabinets.size(), 4u);
     std::uint64_t bytes = 0;
@@ -88,7 +96,7 @@ TEST_F(WriteCabinetTest, ReportsEveryVolumeInOrderWithTheirTotalSize) {
 
 TEST_F(WriteCabinetTest, AVolumeNameThatExistsStopsTheSetAndKeepsThatFile) {
     std::ofstream(folder_ + "\\v2.cab") << "someone else's";
-    const WriteResult result = WriteCabinet({{source_, "data.bin"}}, VolumeOptions(100000));
+    const WriteResult result = WriteCabinet({Source("data.bin")}, VolumeOptions(100000));
     EXPECT_EQ(result.error, WriteError::OutputExists);
     EXPECT_EQ(result.failedPath, folder_ + "\\v2.cab");
     EXPECT_FALSE(Exists("v1.cab"));
@@ -98,14 +106,19 @@ TEST_F(WriteCabinetTest, AVolumeNameThatExistsStopsTheSetAndKeepsThatFile) {
     EXPECT_EQ(text, "someone else's");
 }
 
-TEST_F(WriteCabinetTest, StoresDateTimeAndAttributesButNeverTheUtf8NameFlag) {
+TEST_F(WriteCabinetTest, StoresDateTimeAndAttributesAndTheUtf8FlagOnlyWhereTheNameIsUtf8) {
     WriterOptions options;
     options.compression = Compression::Mszip;
     options.cabinetPath = folder_ + "\\one.cab";
-    // 0x80 would tell readers the name is UTF-8; the names are code page 932.
-    const WriteResult result =
-        WriteCabinet({{source_, "dir\\data.bin", 0x5A21, 0x6B3F, 0x80 | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_READONLY}},
-                     options);
+    // 0x80 in the attributes tells readers the name is UTF-8: it comes from
+    // nameIsUtf8 alone, never from the file's own attributes.
+    WriterInputFile ansi = Source("dir\\data.bin");
+    ansi.dosDate = 0x5A21;
+    ansi.dosTime = 0x6B3F;
+    ansi.attributes = 0x80 | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_READONLY;
+    WriterInputFile utf8 = Source("Caf\xC3\xA9.bin");
+    utf8.nameIsUtf8 = true;
+    const WriteResult result = WriteCabinet({ansi, utf8}, options);
     ASSERT_EQ(result.error, WriteError::None);
     std::ifstream in(options.cabinetPath, std::ios::binary);
     std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -117,6 +130,9 @@ TEST_F(WriteCabinetTest, StoresDateTimeAndAttributesButNeverTheUtf8NameFlag) {
     EXPECT_EQ(le16(entry + 12), 0x6B3Fu);  // time
     EXPECT_EQ(le16(entry + 14), 0x21u);    // archive and read-only only
     EXPECT_EQ(bytes.substr(entry + 16, 13), std::string("dir\\data.bin") + '\0');
+    const std::size_t second = entry + 16 + 13;
+    EXPECT_EQ(le16(second + 14), 0x80u);
+    EXPECT_EQ(bytes.substr(second + 16, 10), std::string("Caf\xC3\xA9.bin") + '\0');
 }
 
 }  // namespace

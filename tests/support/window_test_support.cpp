@@ -12,6 +12,7 @@
 #include "job_command.h"
 #include "key_access.h"
 #include "sjis_path.h"
+#include "wide_names.h"
 
 namespace testing_support {
 
@@ -191,7 +192,9 @@ MainWindowFixture::~MainWindowFixture() {
     ResetLibrarySearch();
 }
 
-void MainWindowFixture::Start(const std::string& commandLine) {
+void MainWindowFixture::Start(const std::string& commandLine) { Start(tarvik::WideFromAnsi(commandLine)); }
+
+void MainWindowFixture::Start(const std::wstring& commandLine) {
     tarvik::TfrmCabMain::Options options;
     options.instance = GetModuleHandleA(nullptr);
     options.steps = &steps;

@@ -100,6 +100,7 @@ public:
 
     // Creates the windows and runs the activation step.
     void Start(const std::string& commandLine = "Tarvik32.exe");
+    void Start(const std::wstring& commandLine);
     void SelectOperation(const char* item);
     void SelectCompression(const char* item);
     void SetCheck(HWND checkBox, bool checked);

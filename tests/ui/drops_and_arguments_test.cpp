@@ -6,31 +6,39 @@
 
 #include "main_window.h"
 #include "sjis_path.h"
+#include "wide_names.h"
 #include "window_test_support.h"
 
 using namespace testing_support;
 
 namespace {
 
-// A real drop handle in global memory, as the shell hands it over.
-HDROP MakeDrop(const std::vector<std::string>& paths) {
-    std::size_t size = sizeof(DROPFILES) + 1;
-    for (const std::string& path : paths) size += path.size() + 1;
+// A real drop handle in global memory, as the shell hands it over: wide
+// paths, as the disk holds them.
+HDROP MakeDrop(const std::vector<std::wstring>& paths) {
+    std::size_t size = sizeof(DROPFILES) + sizeof(wchar_t);
+    for (const std::wstring& path : paths) size += (path.size() + 1) * sizeof(wchar_t);
     HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
     auto* header = static_cast<DROPFILES*>(GlobalLock(memory));
     header->pFiles = sizeof(DROPFILES);
-    header->fWide = FALSE;
-    char* text = reinterpret_cast<char*>(header + 1);
-    for (const std::string& path : paths) {
-        memcpy(text, path.c_str(), path.size() + 1);
+    header->fWide = TRUE;
+    auto* text = reinterpret_cast<wchar_t*>(header + 1);
+    for (const std::wstring& path : paths) {
+        memcpy(text, path.c_str(), (path.size() + 1) * sizeof(wchar_t));
         text += path.size() + 1;
     }
     GlobalUnlock(memory);
     return static_cast<HDROP>(memory);
 }
 
-void Drop(HWND target, const std::vector<std::string>& paths) {
+void DropWide(HWND target, const std::vector<std::wstring>& paths) {
     SendMessageA(target, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(paths)), 0);
+}
+
+void Drop(HWND target, const std::vector<std::string>& paths) {
+    std::vector<std::wstring> wide;
+    for (const std::string& path : paths) wide.push_back(tarvik::WideFromAnsi(path));
+    DropWide(target, wide);
 }
 
 }  // namespace
@@ -114,13 +122,14 @@ TEST(ArchiveFieldDrops, TakesTheFirstSoundCabinetOutsideCompress) {
 
 TEST(CommandLine, SplitsOnControlCharactersAndQuotes) {
     using tarvik::SplitArguments;
-    EXPECT_TRUE(SplitArguments("Tarvik32.exe").empty());
-    EXPECT_EQ(SplitArguments("\"C:\\Program Files\\T.exe\" a.txt\t\"b c.txt\""),
-              (std::vector<std::string>{"a.txt", "b c.txt"}));
-    EXPECT_EQ(SplitArguments("t.exe \"\" x"), (std::vector<std::string>{"x"}));
-    EXPECT_EQ(SplitArguments("t.exe a\"b c\"d \x01 e"), (std::vector<std::string>{"ab cd", "e"}));
-    EXPECT_EQ(SplitArguments("t.exe \"open"), (std::vector<std::string>{"open"}));
-    EXPECT_EQ(SplitArguments("t.exe C:\\ソ\\表.txt"), (std::vector<std::string>{"C:\\ソ\\表.txt"}));
+    EXPECT_TRUE(SplitArguments(L"Tarvik32.exe").empty());
+    EXPECT_EQ(SplitArguments(L"\"C:\\Program Files\\T.exe\" a.txt\t\"b c.txt\""),
+              (std::vector<std::wstring>{L"a.txt", L"b c.txt"}));
+    EXPECT_EQ(SplitArguments(L"t.exe \"\" x"), (std::vector<std::wstring>{L"x"}));
+    EXPECT_EQ(SplitArguments(L"t.exe a\"b c\"d \x01 e"), (std::vector<std::wstring>{L"ab cd", L"e"}));
+    EXPECT_EQ(SplitArguments(L"t.exe \"open"), (std::vector<std::wstring>{L"open"}));
+    EXPECT_EQ(SplitArguments(L"t.exe C:\\ソ\\表.txt \"C:\\\uD55C\uAE00 \U0001F600.txt\""),
+              (std::vector<std::wstring>{L"C:\\ソ\\表.txt", L"C:\\\uD55C\uAE00 \U0001F600.txt"}));
 }
 
 TEST(CommandLine, OneSoundCabinetIsOpenedForExtraction) {

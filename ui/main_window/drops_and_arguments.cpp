@@ -14,6 +14,7 @@
 #include "main_layout.h"
 #include "main_window.h"
 #include "sjis_path.h"
+#include "wide_names.h"
 #include "window_text.h"
 
 namespace tarvik {
@@ -30,12 +31,12 @@ public:
     DropHandle(const DropHandle&) = delete;
     DropHandle& operator=(const DropHandle&) = delete;
 
-    UINT Count() const { return DragQueryFileA(drop_, 0xFFFFFFFF, nullptr, 0); }
-    // The whole path of one dropped file, however long.
-    std::string Path(UINT index) const {
-        const UINT length = DragQueryFileA(drop_, index, nullptr, 0);
-        std::string path(length + 1, '\0');
-        path.resize(DragQueryFileA(drop_, index, path.data(), length + 1));
+    UINT Count() const { return DragQueryFileW(drop_, 0xFFFFFFFF, nullptr, 0); }
+    // The whole path of one dropped file as the disk holds it, however long.
+    std::wstring Path(UINT index) const {
+        const UINT length = DragQueryFileW(drop_, index, nullptr, 0);
+        std::wstring path(length + 1, L'\0');
+        path.resize(DragQueryFileW(drop_, index, path.data(), length + 1));
         return path;
     }
 
@@ -43,7 +44,7 @@ private:
     HDROP drop_;
 };
 
-bool PathExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool PathExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 // The absolute form of a path, or nullopt when it cannot be formed.
 std::optional<std::string> FullPath(const std::string& path) {
@@ -56,26 +57,23 @@ std::optional<std::string> FullPath(const std::string& path) {
 
 }  // namespace
 
-std::vector<std::string> SplitArguments(const std::string& commandLine) {
-    std::vector<std::string> arguments;
+std::vector<std::wstring> SplitArguments(const std::wstring& commandLine) {
+    std::vector<std::wstring> arguments;
     std::size_t i = 0;
-    auto isSeparator = [&](std::size_t at) {
-        const auto byte = static_cast<unsigned char>(commandLine[at]);
-        return byte >= 0x01 && byte <= 0x20;
-    };
+    auto isSeparator = [&](std::size_t at) { return commandLine[at] >= 0x01 && commandLine[at] <= 0x20; };
     bool first = true;  // the program's own name
     while (i < commandLine.size()) {
         while (i < commandLine.size() && isSeparator(i)) ++i;
         if (i >= commandLine.size()) break;
         // A pair of quotes where an argument would begin is an empty argument: skipped.
-        if (commandLine.compare(i, 2, "\"\"") == 0 && (i + 2 >= commandLine.size() || isSeparator(i + 2))) {
+        if (commandLine.compare(i, 2, L"\"\"") == 0 && (i + 2 >= commandLine.size() || isSeparator(i + 2))) {
             i += 2;
             continue;
         }
-        std::string argument;
+        std::wstring argument;
         bool quoted = false;
         for (; i < commandLine.size() && (quoted || !isSeparator(i)); ++i) {
-            if (commandLine[i] == '"') quoted = !quoted;
+            if (commandLine[i] == L'"') quoted = !quoted;
             else argument += commandLine[i];
         }
         if (first) first = false;
@@ -106,23 +104,43 @@ LRESULT TfrmCabMain::DropFilter(HWND control, UINT message, WPARAM wParam, LPARA
 
 void TfrmCabMain::HandleListDrop(HDROP drop) {
     const DropHandle files(drop);
-    std::vector<std::string> dropped;
+    std::vector<std::wstring> dropped;
     for (UINT i = 0; i < files.Count(); ++i) {
-        std::string path = files.Path(i);
+        std::wstring path = files.Path(i);
         if (PathExists(path)) dropped.push_back(std::move(path));
     }
-    AppendListBoxItems(ListBox1, dropped);
+    const ListablePaths listable = ToListablePaths(dropped);
+    AppendListBoxItems(ListBox1, listable.paths);
     IgnoreSilently(WriteResponseFile(ResponseFilePath(ExeFolder()), FileList()));
+    ReportUnlistable(listable.refused);
 }
 
 void TfrmCabMain::HandleArchiveFieldDrop(HDROP drop) {
     const DropHandle files(drop);
     if (files.Count() == 0) return;
-    const std::string path = files.Path(0);
-    if (ArchiverCheckArchive(path.c_str(), cab32::kCheckMode)) SetWindowTextA(edtCab, path.c_str());
+    const std::optional<std::string> path = ListablePath(files.Path(0));
+    if (path && ArchiverCheckArchive(path->c_str(), cab32::kCheckMode)) SetWindowTextA(edtCab, path->c_str());
 }
 
-void TfrmCabMain::HandleArguments(const std::vector<std::string>& arguments) {
+FileDialogAnswer TfrmCabMain::ShowFileDialog(const FileDialogRequest& request) {
+    FileDialogAnswer answer = options_.steps->ShowFileDialog(window_, request);
+    ReportUnlistable(answer.refused);
+    return answer;
+}
+
+void TfrmCabMain::ReportUnlistable(const std::vector<std::string>& names) {
+    if (names.empty()) return;
+    std::string text = "次のファイルは、名前を Shift-JIS で表せず短い名前もないため追加できません。";
+    for (const std::string& name : names) text += "\n" + name;
+    options_.steps->ShowMessageBox(window_, text, "Tarvik32", MB_OK | MB_ICONWARNING);
+}
+
+void TfrmCabMain::HandleArguments(const std::vector<std::wstring>& wideArguments) {
+    // Each argument in a code page 932 form that names its file; one that
+    // has none is left out, and the user is told.
+    const ListablePaths listable = ToListablePaths(wideArguments);
+    ReportUnlistable(listable.refused);
+    const std::vector<std::string>& arguments = listable.paths;
     if (arguments.size() == 1) {
         const std::string& argument = arguments.front();
         if (ArchiverCheckArchive(argument.c_str(), cab32::kCheckMode)) {

@@ -85,7 +85,7 @@ void TfrmCabMain::cmdAddClick() {
     FileDialogRequest request{FileDialogRequest::Kind::Open, "ALL FILES|*.*", "", openDialog2Name_,
                               OFN_ALLOWMULTISELECT | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY | OFN_ENABLESIZING |
                                   OFN_EXPLORER};
-    const FileDialogAnswer answer = options_.steps->ShowFileDialog(window_, request);
+    const FileDialogAnswer answer = ShowFileDialog(request);
     // A cancelled Add keeps the list and the response file as they were.
     if (!answer.confirmed) return;
     if (!answer.names.empty()) openDialog2Name_ = answer.names.front();
@@ -114,7 +114,7 @@ void TfrmCabMain::cmdListSaveClick() {
     }
     FileDialogRequest request{FileDialogRequest::Kind::Save, "SAV FILES|*.sav", "sav", saveDialog1Name_,
                               OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_EXPLORER};
-    const FileDialogAnswer answer = options_.steps->ShowFileDialog(window_, request);
+    const FileDialogAnswer answer = ShowFileDialog(request);
     if (!answer.confirmed || answer.names.empty()) return;
     saveDialog1Name_ = answer.names.front();
     IgnoreSilently(SaveListFile(saveDialog1Name_, FileList()));
@@ -124,7 +124,7 @@ void TfrmCabMain::cmdListLoadClick() {
     openDialog1Name_.clear();
     FileDialogRequest request{FileDialogRequest::Kind::Open, "Save File|*.sav", "", openDialog1Name_,
                               OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_EXPLORER};
-    const FileDialogAnswer answer = options_.steps->ShowFileDialog(window_, request);
+    const FileDialogAnswer answer = ShowFileDialog(request);
     if (!answer.confirmed || answer.names.empty()) return;
     openDialog1Name_ = answer.names.front();
     // The list is replaced only when a list file was actually read.
@@ -138,7 +138,7 @@ void TfrmCabMain::Button1Click() {
                               "CAB Files|*.cab", "cab", lastName,
                               static_cast<DWORD>((compress ? OFN_OVERWRITEPROMPT : 0) | OFN_HIDEREADONLY |
                                                  OFN_ENABLESIZING | OFN_EXPLORER)};
-    const FileDialogAnswer answer = options_.steps->ShowFileDialog(window_, request);
+    const FileDialogAnswer answer = ShowFileDialog(request);
     // A cancelled browse leaves the archive field as it was.
     if (!answer.confirmed || answer.names.empty()) return;
     lastName = answer.names.front();

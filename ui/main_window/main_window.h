@@ -29,7 +29,7 @@ public:
         HINSTANCE instance = nullptr;
         MainWindowSteps* steps = nullptr;
         TfrmOutbuffer* outbuffer = nullptr;   // filled by a job, shown through steps
-        std::string commandLine;              // the program's command line, for the argument step
+        std::wstring commandLine;             // the program's command line, for the argument step
     };
 
     explicit TfrmCabMain(const Options& options);
@@ -90,7 +90,7 @@ public:
     void SetCheckBox(HWND checkBox, bool checked);
 
     // The argument step: takes files named on the command line.
-    void HandleArguments(const std::vector<std::string>& arguments);
+    void HandleArguments(const std::vector<std::wstring>& arguments);
 
 private:
     template <typename Window>
@@ -111,6 +111,11 @@ private:
     void ShowError(const std::string& text);
     void HandleListDrop(HDROP drop);
     void HandleArchiveFieldDrop(HDROP drop);
+    // A file dialog of the main window; chosen files that no code page 932
+    // path can name are left out, and the user is told which.
+    FileDialogAnswer ShowFileDialog(const FileDialogRequest& request);
+    // Tells the user which files cannot be taken into the list.
+    void ReportUnlistable(const std::vector<std::string>& names);
     // The operation the window is set to: the one its switch field shows.
     std::optional<JobKind> CurrentJobKind() const;
     void ApplyOperationControls(const OperationControls& controls);
@@ -140,6 +145,6 @@ private:
 std::string LibraryVersionText(unsigned version);
 
 // Splits a command line into arguments after the program's own name.
-std::vector<std::string> SplitArguments(const std::string& commandLine);
+std::vector<std::wstring> SplitArguments(const std::wstring& commandLine);
 
 }  // namespace tarvik

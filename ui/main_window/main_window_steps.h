@@ -24,6 +24,9 @@ struct FileDialogRequest {
 struct FileDialogAnswer {
     bool confirmed = false;
     std::vector<std::string> names;  // full paths; several with OFN_ALLOWMULTISELECT
+    // Best-fit forms of chosen files that no code page 932 path can name:
+    // left out of `names`, and the user is told.
+    std::vector<std::string> refused;
 };
 
 // Message boxes (the warning, the notices, the standard error box) come

@@ -28,10 +28,10 @@ private:
 };
 
 // "Name|*.ext" to the file dialog's form: NUL-separated pairs ending in two NULs.
-std::string DialogFilter(const std::string& filter);
+std::wstring DialogFilter(const std::string& filter);
 
 // The names an open dialog returns: one full path, or with multiple selection
 // a folder followed by NUL-separated file names.
-std::vector<std::string> DialogNames(const char* buffer);
+std::vector<std::wstring> DialogNames(const wchar_t* buffer);
 
 }  // namespace tarvik
