@@ -305,8 +305,73 @@ suite_fulldisk() {
   no_leftovers "self-extractor"
 }
 
+# Folders go in with everything under them; names that code page 932 cannot
+# spell go in and come out exactly (UTF-8 with the name flag), checked with
+# cabextract and gcab.
+suite_names() {
+  mkdir -p tree/dir1/sub/deeper tree/dir1/empty names
+  echo one > tree/dir1/a.txt
+  head -c 70000 /dev/urandom > tree/dir1/sub/b.bin
+  echo deep > tree/dir1/sub/deeper/c.txt
+  ln -s .. tree/dir1/sub/up  # a link back up is not walked again
+  local name i=0
+  local -a kinds=("Café.txt" "Cafe.txt" "한글.txt" "😀.txt" "Ünï.txt" "Ωmega.txt" "ソ表.txt")
+  for name in "${kinds[@]}"; do i=$((i + 1)); head -c $((i * 9000)) /dev/urandom > "names/$name"; done
+
+  # A folder by its full path, and by a bare name in the current folder.
+  lib "-a -mz f1.cab $(winpath "$work/tree/dir1")"; expect_rc 0 "folder by full path"
+  cabextract -l f1.cab 2>/dev/null | awk -F' [|] ' 'NF == 3 && $1 ~ /[0-9]/ { print $3 }' > f1.txt
+  printf '%s\n' "$work/tree/dir1/a.txt" "$work/tree/dir1/sub/b.bin" "$work/tree/dir1/sub/deeper/c.txt" |
+    sed 's|^/||' > f1.want
+  diff f1.want f1.txt >/dev/null || fail "folder by full path: stored $(cat f1.txt)"
+  (cd tree && "$wine_run" "$driver" "$DLL" cab "-a -mz ../f2.cab dir1" >/dev/null 2>&1) || fail "folder by bare name"
+  [ "$(cabextract -l f2.cab 2>/dev/null | awk -F' [|] ' 'NF == 3 && $1 ~ /[0-9]/ { print $3 }' | tr '\n' ' ')" = \
+    "dir1/a.txt dir1/sub/b.bin dir1/sub/deeper/c.txt " ] || fail "folder by bare name: $(cabextract -l f2.cab)"
+  lib "-a -ms f3.cab $(winpath "$work/tree/dir1/empty")"; expect_rc 13 "an empty folder stores nothing"
+
+  # Every name kind through each compression: the library gives back the
+  # exact names and bytes, and so does cabextract for the names stored as
+  # UTF-8 (it reads Shift-JIS names as Latin-1).
+  for mode in -mz -ml21 -ms; do
+    rm -rf ce out && mkdir ce
+    lib "-a $mode n$mode.cab names"; expect_rc 0 "names $mode"
+    cabextract -q -d ce "n$mode.cab" >/dev/null 2>&1
+    for name in "${kinds[@]:0:5}"; do
+      cmp -s "names/$name" "ce/names/$name" || fail "$mode: cabextract does not give $name: $(ls ce/names)"
+    done
+    lib "-x n$mode.cab out"; expect_rc 0 "extract names $mode"
+    diff -r names out/names >/dev/null 2>&1 || fail "$mode: the library gives other names or bytes: $(ls out/names)"
+  done
+  # Listing shows code page 932 forms: Shift-JIS names as they are.
+  lib "-l n-mz.cab"; echo "$OUT" | grep -q 'names.ソ表.txt' || fail "listing of a Shift-JIS name: $OUT"
+
+  # A gcab cabinet of such names: -x, -x with a list naming the shown form,
+  # and the self-extractor.
+  (cd names && gcab -c -z ../g.cab "${kinds[@]}") >/dev/null 2>&1
+  rm -rf gx && lib "-x g.cab gx"; expect_rc 0 "extract gcab names"
+  diff -r names gx >/dev/null 2>&1 || fail "gcab names extracted: $(ls gx)"
+  drv members g.cab | tr -d '\r' > shown.txt
+  sed -n 3p shown.txt | sed 's/$/\r/' > pick.txt  # the member listed third: 한글.txt
+  rm -rf picked && lib "-x g.cab picked @pick.txt"; expect_rc 0 "selective extract of a UTF-8 name"
+  cmp -s "picked/한글.txt" "names/한글.txt" || fail "selected UTF-8 member: $(ls picked)"
+  lib "-f g.cab $(winpath "$work/sfx")\\"; expect_rc 0 "self-extractor of gcab names"
+  "$wine_run" sfx/g.exe -d "$(winpath "$work/sfx out")" >/dev/null 2>&1 || fail "self-extractor of UTF-8 names"
+  diff -r names "sfx out" >/dev/null 2>&1 || fail "self-extracted names: $(ls "sfx out")"
+
+  # One member per source file; two sources for one name are refused.
+  sjis 'names\\Cafe.txt\r\nnames\\Cafe.txt\r\nnames\r\n' > twice.txt
+  lib "-a -mz twice.cab @twice.txt"; expect_rc 0 "a file listed twice"
+  [ "$(cabextract -l twice.cab 2>/dev/null | grep -c 'names/Cafe.txt$')" = 1 ] || fail "a file listed twice: $OUT"
+  [ "$(cabextract -l twice.cab 2>/dev/null | grep -c ' | names/')" = "${#kinds[@]}" ] || fail "folder after its file"
+  mkdir -p t1/t2 t2 && echo 1 > t1/t2/x.txt && echo 2 > t2/x.txt
+  (cd t1 && "$wine_run" "$driver" "$DLL" cab "-a -mz ../clash.cab t2\\x.txt ..\\t2\\x.txt" > ../clash.txt 2>/dev/null)
+  [ $? = 1 ] && iconv -f CP932 -t UTF-8 < clash.txt | grep -q '同じ名前で格納されるファイルが二つあります' ||
+    fail "two sources for one name: $(iconv -f CP932 -t UTF-8 < clash.txt)"
+  [ ! -e clash.cab ] || fail "a refused job left a cabinet"
+}
+
 case $suite in
-  roundtrip|refusals|volumes|selfextract|busy|fulldisk) "suite_$suite" ;;
+  roundtrip|refusals|volumes|selfextract|busy|fulldisk|names) "suite_$suite" ;;
   *) echo "unknown suite $suite"; exit 2 ;;
 esac
 if [ "$failures" -gt 0 ]; then
