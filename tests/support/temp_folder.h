@@ -34,6 +34,9 @@ void DeleteTree(const std::string& folder);
 
 // The whole content of a file; empty when it cannot be read.
 std::string ReadFile(const std::string& path);
+// The same for a file named as the disk holds it.
+std::string ReadWideFile(const std::wstring& path);
+bool WriteWideFile(const std::wstring& path, const std::string& content);
 
 bool FolderExists(const std::string& path);
 // The process's current folder.

@@ -81,6 +81,11 @@ void PressKey(tarvik::TfrmCabMain& window, HWND control, UINT virtualKey, bool c
 
 std::string TextOf(HWND window);
 std::vector<std::string> ListItems(HWND listBox);
+
+// Drops files onto a control as the shell does, with the paths as the disk
+// holds them (DropWide) or as code page 932 text (Drop).
+void DropWide(HWND target, const std::vector<std::wstring>& paths);
+void Drop(HWND target, const std::vector<std::string>& paths);
 bool IsEnabledControl(HWND window);
 bool IsShownControl(HWND window);
 

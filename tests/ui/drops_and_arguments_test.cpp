@@ -11,38 +11,6 @@
 
 using namespace testing_support;
 
-namespace {
-
-// A real drop handle in global memory, as the shell hands it over: wide
-// paths, as the disk holds them.
-HDROP MakeDrop(const std::vector<std::wstring>& paths) {
-    std::size_t size = sizeof(DROPFILES) + sizeof(wchar_t);
-    for (const std::wstring& path : paths) size += (path.size() + 1) * sizeof(wchar_t);
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
-    auto* header = static_cast<DROPFILES*>(GlobalLock(memory));
-    header->pFiles = sizeof(DROPFILES);
-    header->fWide = TRUE;
-    auto* text = reinterpret_cast<wchar_t*>(header + 1);
-    for (const std::wstring& path : paths) {
-        memcpy(text, path.c_str(), (path.size() + 1) * sizeof(wchar_t));
-        text += path.size() + 1;
-    }
-    GlobalUnlock(memory);
-    return static_cast<HDROP>(memory);
-}
-
-void DropWide(HWND target, const std::vector<std::wstring>& paths) {
-    SendMessageA(target, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(paths)), 0);
-}
-
-void Drop(HWND target, const std::vector<std::string>& paths) {
-    std::vector<std::wstring> wide;
-    for (const std::string& path : paths) wide.push_back(tarvik::WideFromAnsi(path));
-    DropWide(target, wide);
-}
-
-}  // namespace
-
 TEST(FileListDrops, CompressAppendsExistingPathsInDropOrderAndRewritesTheResponseFile) {
     MainWindowFixture f;
     TempFolder folder;

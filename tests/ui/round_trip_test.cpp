@@ -9,6 +9,7 @@
 
 #include "archiver.h"
 #include "sjis_path.h"
+#include "wide_names.h"
 #include "window_test_support.h"
 
 using namespace testing_support;
@@ -231,4 +232,76 @@ TEST_F(RealLibraryTest, ResultWindowShowsTheLibraryOutputModally) {
     EXPECT_GT(horizontal.nMax - horizontal.nMin + 1, static_cast<int>(horizontal.nPage));
     EXPECT_EQ(std::count(afterTab.begin(), afterTab.end(), '\t'), std::count(listed.begin(), listed.end(), '\t') + 1);
     EXPECT_EQ(afterEmptyOutput, afterTab);
+}
+
+// A folder dropped onto the list goes in with everything under it: by its
+// full path, or with CheckBox1 from the folder's own name; a file reached
+// twice is stored once.
+TEST_F(RealLibraryTest, ADroppedFolderGoesInWithItsSubfolders) {
+    for (const char* folder : {"\\dir1", "\\dir1\\sub", "\\dir1\\empty"}) CreateDirectoryA((source.path() + folder).c_str(), nullptr);
+    const std::string a = source.File("dir1\\a.txt", RandomBytes(3000, 11));
+    source.File("dir1\\sub\\b.bin", RandomBytes(50000, 12));
+    const std::string withoutDrive = source.path().substr(3);
+    f.Start();
+    for (const bool bareNames : {false, true}) {
+        SCOPED_TRACE(bareNames ? "CheckBox1" : "full paths");
+        const std::string archive = target.path() + (bareNames ? "\\bare.cab" : "\\full.cab");
+        f.SelectOperation("圧縮");
+        f.SetCheck(f.window->CheckBox1, bareNames);
+        f.window->SetFileList({});
+        Drop(f.window->ListBox1, {source.path() + "\\dir1"});
+        if (!bareNames) Drop(f.window->ListBox1, {a});
+        f.SetArchivePath(archive);
+        PressExecute(f);
+        ASSERT_TRUE(f.steps.messages.empty()) << f.steps.messages.front().text;
+        f.SelectOperation("解凍");
+        f.SetArchivePath(archive);
+        const std::string prefix = bareNames ? "" : withoutDrive + "\\";
+        EXPECT_EQ(ListItems(f.window->ListBox1),
+                  (std::vector<std::string>{prefix + "dir1\\a.txt", prefix + "dir1\\sub\\b.bin"}));
+    }
+}
+
+// Files whose names code page 932 cannot spell (one beside its best-fit
+// twin) are listed under paths that name them, stored under their exact
+// names, and extracted back exactly: all of them, or one ticked.
+TEST_F(RealLibraryTest, NamesOutsideShiftJisGoInAndComeBackExactly) {
+    const std::vector<std::wstring> names = {L"Caf\u00E9.txt", L"Cafe.txt", L"\uD55C\uAE00.txt", L"\U0001F600.txt",
+                                             L"\u00DCn\u00EF.txt"};
+    const std::wstring from = tarvik::WideFromAnsi(source.path());
+    std::vector<std::wstring> paths;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        paths.push_back(from + L"\\" + names[i]);
+        ASSERT_TRUE(WriteWideFile(paths.back(), RandomBytes(1000 * (i + 1), static_cast<unsigned>(20 + i))));
+    }
+    f.Start();
+    f.SelectCompression("LZX 21");
+    f.SetCheck(f.window->CheckBox1, true);
+    DropWide(f.window->ListBox1, paths);
+    const std::vector<std::string> listed = ListItems(f.window->ListBox1);
+    ASSERT_EQ(listed.size(), names.size());
+    for (std::size_t i = 0; i < names.size(); ++i) EXPECT_EQ(ReadFile(listed[i]), ReadWideFile(paths[i])) << listed[i];
+    const std::string archive = target.path() + "\\names.cab";
+    f.SetArchivePath(archive);
+    PressExecute(f);
+    ASSERT_TRUE(f.steps.messages.empty()) << f.steps.messages.front().text;
+
+    const std::string all = target.path() + "\\all";
+    CreateDirectoryA(all.c_str(), nullptr);
+    Extract(archive, all);
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        EXPECT_EQ(ReadWideFile(tarvik::WideFromAnsi(all) + L"\\" + names[i]), ReadWideFile(paths[i])) << i;
+    }
+
+    const std::string picked = target.path() + "\\picked";
+    CreateDirectoryA(picked.c_str(), nullptr);
+    f.SetCheck(f.window->CheckBox3, true);
+    SendMessageA(f.window->CheckListBox1, LB_SETITEMDATA, 4, 1);  // "Ünï.txt", shown as its best-fit form
+    f.steps.chosenFolder = picked + "\\";
+    SendMessageA(f.window->cmdDirec, BM_CLICK, 0, 0);
+    PressExecute(f);
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const std::wstring out = tarvik::WideFromAnsi(picked) + L"\\" + names[i];
+        EXPECT_EQ(GetFileAttributesW(out.c_str()) != INVALID_FILE_ATTRIBUTES, i == 4) << i;
+    }
 }
