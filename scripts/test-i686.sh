@@ -27,7 +27,7 @@ write_plan() {
   {
     tarvik_runs_32bit || echo guest_code_page
     sed 's/\.exe$//' "$BUILD_DIR/gtest-programs.txt"
-    printf 'cab32_e2e_%s\n' roundtrip refusals volumes selfextract busy fulldisk
+    printf 'cab32_e2e_%s\n' roundtrip refusals volumes selfextract busy fulldisk names
     printf 'cab32_writer_roundtrip_%s\n' methods volumes fuzz refusals
     printf '%s\n' help_file_format package_compress package_extract
   } | while read -r name; do

@@ -4,6 +4,7 @@
 
 #include "member_path.h"
 #include "output_text.h"
+#include "source_files.h"
 
 namespace cab32 {
 namespace {
@@ -17,6 +18,25 @@ TEST(StoredNameFor, DropsDriveServerAndLeadingSeparators) {
     EXPECT_EQ(StoredNameFor("C:x.txt"), "x.txt");
     EXPECT_EQ(StoredNameFor("..\\..\\a\\.\\b.txt"), "a\\b.txt");
     EXPECT_EQ(StoredNameFor("a/b.txt"), "a\\b.txt");
+}
+
+TEST(StoredNameOnDisk, TakesTheListedPartsAsTheDiskSpellsThem) {
+    struct Case {
+        const char* listed;
+        const wchar_t* fullLongPath;
+        const wchar_t* stored;
+    };
+    const Case cases[] = {
+        {"C:\\A\\x.txt", L"C:\\A\\x.txt", L"A\\x.txt"},
+        {"x.txt", L"C:\\cur\\x.txt", L"x.txt"},
+        {"C:\\PROGRA~1\\CAFE~1.TXT", L"C:\\Program Files\\Caf\u00E9.txt", L"Program Files\\Caf\u00E9.txt"},
+        {"dir1", L"C:\\cur\\dir1", L"dir1"},
+        {"\\\\srv\\share\\d\\x", L"\\\\srv\\share\\d\\x", L"d\\x"},
+        {"C:\\", L"C:\\", L""},
+        // "." and ".." steps: the listed spelling is kept.
+        {"..\\t2\\x.txt", L"C:\\w\\t2\\x.txt", L"t2\\x.txt"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(StoredNameOnDisk(c.listed, c.fullLongPath), c.stored) << c.listed;
 }
 
 TEST(StoredNameFor, ShiftJisTrailByteIsNoSeparator) {
