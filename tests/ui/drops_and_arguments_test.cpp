@@ -100,6 +100,22 @@ TEST(CommandLine, SplitsOnControlCharactersAndQuotes) {
               (std::vector<std::wstring>{L"C:\\ソ\\表.txt", L"C:\\\uD55C\uAE00 \U0001F600.txt"}));
 }
 
+TEST(CommandLine, ANameOutsideShiftJisIsListedUnderAPathThatNamesIt) {
+    MainWindowFixture f;
+    TempFolder folder;
+    folder.File("Cafe.txt", "best-fit twin");
+    const std::wstring cafe = tarvik::WideFromAnsi(folder.path()) + L"\\Caf\u00E9.txt";
+    ASSERT_TRUE(WriteWideFile(cafe, "the real one"));
+    const std::string other = folder.File("other.txt");
+    f.Start(L"Tarvik32.exe \"" + cafe + L"\" " + tarvik::WideFromAnsi(other));
+    const std::vector<std::string> listed = ListItems(f.window->ListBox1);
+    ASSERT_EQ(listed.size(), 2u);
+    EXPECT_EQ(ReadFile(listed[0]), "the real one");
+    EXPECT_EQ(listed[1], other);
+    EXPECT_EQ(f.fake->script().cabCalls, 1);
+    for (const ShownMessage& message : f.steps.messages) EXPECT_EQ(message.text.find("Shift-JIS"), std::string::npos);
+}
+
 TEST(CommandLine, OneSoundCabinetIsOpenedForExtraction) {
     MainWindowFixture f;
     TempFolder folder;

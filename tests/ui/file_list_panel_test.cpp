@@ -50,6 +50,21 @@ TEST(FileListPanel, AddReplacesTheListAndACancelKeepsIt) {
     EXPECT_EQ(ReadFile(ResponseFile()), chosen[0] + "\r\n\"" + chosen[1] + "\"\r\n" + chosen[2] + "\r\n");
 }
 
+TEST(FileListPanel, AddTellsWhichChosenFilesNoShiftJisPathCanName) {
+    MainWindowFixture f;
+    TempFolder folder;
+    const std::string kept = folder.File("x.txt");
+    f.Start();
+    FileDialogAnswer answer = Confirmed({kept});
+    answer.refused = {"Caf?.txt", "??.txt"};
+    f.steps.dialogAnswers.push_back(answer);
+    Click(f.window->cmdAdd);
+    EXPECT_EQ(ListItems(f.window->ListBox1), (std::vector<std::string>{kept}));
+    ASSERT_EQ(f.steps.messages.size(), 1u);
+    EXPECT_NE(f.steps.messages[0].text.find("\nCaf?.txt\n??.txt"), std::string::npos) << f.steps.messages[0].text;
+    EXPECT_TRUE(f.steps.messages[0].type & MB_ICONWARNING);
+}
+
 TEST(FileListPanel, RemoveTakesTheCurrentEntryOnly) {
     MainWindowFixture f;
     f.Start();
