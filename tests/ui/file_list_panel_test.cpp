@@ -17,7 +17,7 @@ namespace {
 
 void Click(HWND button) { SendMessageA(button, BM_CLICK, 0, 0); }
 
-FileDialogAnswer Confirmed(std::vector<std::string> names) { return {true, std::move(names)}; }
+FileDialogAnswer Confirmed(std::vector<std::string> names) { return {true, std::move(names), {}}; }
 
 // Types a text into the archive field one character at a time.
 void TypeArchivePath(MainWindowFixture& f, const std::string& path, std::vector<std::size_t>& listSizes) {
