@@ -1,5 +1,7 @@
 // The Execute button against the test double of the archiver library.
 #include <gtest/gtest.h>
+#include <windows.h>
+#include <richedit.h>
 
 #include <fstream>
 
@@ -28,6 +30,16 @@ DWORD ReadDword(const char* value) {
 }
 
 const char kWarning[] = "CABファイルを検査しましたが破損の恐れがあります。\n又は未作成の可能性があります。";
+
+// The colour of the whole text of a rich edit, as it is shown.
+CHARFORMATA ShownFormat(HWND richEdit) {
+    SendMessageA(richEdit, EM_SETSEL, 0, -1);
+    CHARFORMATA format{};
+    format.cbSize = sizeof format;
+    SendMessageA(richEdit, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
+    SendMessageA(richEdit, EM_SETSEL, 0, 0);
+    return format;
+}
 
 }  // namespace
 
@@ -251,6 +263,24 @@ TEST(JobResult, OutputReplacesTheResultTextOnlyWhenThereIsSome) {
     PressExecute(f);
     EXPECT_EQ(f.outbuffer->Text(), "一覧 1\r\n");
     EXPECT_EQ(f.steps.resultWindowShown, 2);
+}
+
+TEST(JobResult, ResultTextIsWhiteWhateverTheOutput) {
+    MainWindowFixture f;
+    TempFolder folder;
+    const std::string cabinet = folder.File("in.cab", "MSCF");
+    f.Start();
+    f.SelectOperation("内容一覧");
+    f.SetArchivePath(cabinet);
+    for (const char* output : {"一覧 1\r\n", "second listing\r\n\r\n  with more lines\r\n"}) {
+        SCOPED_TRACE(output);
+        f.fake->SetOutput(output);
+        PressExecute(f);
+        const CHARFORMATA format = ShownFormat(f.outbuffer->RichEdit1());
+        EXPECT_TRUE(format.dwMask & CFM_COLOR);  // one colour over the whole text
+        EXPECT_FALSE(format.dwEffects & CFE_AUTOCOLOR);
+        EXPECT_EQ(format.crTextColor, RGB(255, 255, 255));
+    }
 }
 
 TEST(JobResult, MainWindowIsDisabledOnlyWhileTheLibraryWorks) {

@@ -63,20 +63,33 @@ void TfrmOutbuffer::CreateControls() {
     }
     SendMessageA(richEdit_, EM_SETTEXTMODE, TM_PLAINTEXT, 0);
     SendMessageA(richEdit_, EM_SETBKGNDCOLOR, 0, static_cast<LPARAM>(GetSysColor(COLOR_DESKTOP)));
-    CHARFORMATA format{};
-    format.cbSize = sizeof format;
-    format.dwMask = CFM_COLOR | CFM_FACE | CFM_SIZE | CFM_CHARSET;
-    format.crTextColor = RGB(255, 255, 255);
-    format.yHeight = kCharacterHeight * 15;  // pixels in twips at 96 dpi
-    format.bCharSet = SHIFTJIS_CHARSET;
-    lstrcpynA(format.szFaceName, "ＭＳ Ｐゴシック", LF_FACESIZE);
-    SendMessageA(richEdit_, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&format));
+    ApplyTextFormat(SCF_DEFAULT);
     // No word wrap: lines run on and the horizontal scroll bar reaches them.
     SendMessageA(richEdit_, EM_SETTARGETDEVICE, 0, 1);
     InstallMessageFilter<TfrmOutbuffer, &TfrmOutbuffer::RichEditFilter>(richEdit_, this);
 }
 
-void TfrmOutbuffer::SetText(const char* text) { SetWindowTextA(richEdit_, text ? text : ""); }
+// White text in the window's face, as the default format (SCF_DEFAULT) or
+// over the whole text (SCF_ALL).
+void TfrmOutbuffer::ApplyTextFormat(WPARAM scope) {
+    CHARFORMATA format{};
+    format.cbSize = sizeof format;
+    format.dwMask = CFM_COLOR | CFM_FACE | CFM_SIZE | CFM_CHARSET;
+    format.dwEffects = 0;  // no CFE_AUTOCOLOR: the colour below holds
+    format.crTextColor = RGB(255, 255, 255);
+    format.yHeight = kCharacterHeight * 15;  // pixels in twips at 96 dpi
+    format.bCharSet = SHIFTJIS_CHARSET;
+    lstrcpynA(format.szFaceName, "ＭＳ Ｐゴシック", LF_FACESIZE);
+    SendMessageA(richEdit_, EM_SETCHARFORMAT, scope, reinterpret_cast<LPARAM>(&format));
+}
+
+// New text does not keep the format of the text it replaces, nor take the
+// default format everywhere (black text on the desktop colour under Wine):
+// the window's format goes over the whole of it.
+void TfrmOutbuffer::SetText(const char* text) {
+    SetWindowTextA(richEdit_, text ? text : "");
+    ApplyTextFormat(SCF_ALL);
+}
 
 std::string TfrmOutbuffer::Text() const {
     // Line breaks come back as CR LF, as they were given.

@@ -43,6 +43,7 @@ private:
     LRESULT RichEditFilter(HWND window, UINT message, WPARAM wParam, LPARAM lParam, const ControlProcedure& next);
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void CreateControls();
+    void ApplyTextFormat(WPARAM scope);
     void Button1Click();
 
     HINSTANCE instance_;

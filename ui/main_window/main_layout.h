@@ -57,6 +57,8 @@ inline constexpr DWORD kEdit = ES_AUTOHSCROLL | kTab;
 inline constexpr DWORD kButton = BS_PUSHBUTTON | kTab;
 inline constexpr DWORD kCheck = BS_AUTOCHECKBOX | kTab;
 inline constexpr DWORD kLabel = SS_LEFT | SS_NOPREFIX;
+// One line; a path too long for it keeps its start and its file name.
+inline constexpr DWORD kPathLabel = SS_LEFTNOWORDWRAP | SS_NOPREFIX | SS_PATHELLIPSIS;
 inline constexpr DWORD kListBox1Style = LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOTIFY | WS_VSCROLL | kTab;
 inline constexpr DWORD kSunken = WS_EX_CLIENTEDGE;
 // The height of a drop-down list includes its opened list.
@@ -92,7 +94,7 @@ inline constexpr ControlRow kMainControls[] = {
     {&TfrmCabMain::Label1,        IDC_LABEL1,        "STATIC",        "圧縮形式",                       kLabel,                  0,                   8,   56,  73,  20,                     kOnWindow, kEnabled,  kPlain,     nullptr,    0},
     {&TfrmCabMain::Label3,        IDC_LABEL3,        "STATIC",        "CABファイル",                    kLabel,                  0,                   240, 32,  97,  20,                     kOnWindow, kEnabled,  kPlain,     nullptr,    0},
     {&TfrmCabMain::Label4,        IDC_LABEL4,        "STATIC",        "解凍先フォルダ",                 kLabel,                  0,                   240, 56,  97,  20,                     kOnWindow, kEnabled,  kPlain,     nullptr,    0},
-    {&TfrmCabMain::Label6,        IDC_LABEL6,        "STATIC",        "",                               kLabel,                  0,                   8,   8,   409, 16,                     kOnWindow, kEnabled,  kPlain,     nullptr,    0},
+    {&TfrmCabMain::Label6,        IDC_LABEL6,        "STATIC",        "",                               kPathLabel,              0,                   8,   8,   409, 16,                     kOnWindow, kEnabled,  kPlain,     nullptr,    0},
     {&TfrmCabMain::Label5,        IDC_LABEL5,        "STATIC",        "",                               SS_RIGHT | SS_NOPREFIX,  0,                   424, 8,   193, 16,                     kOnWindow, kEnabled,  kPlain,     nullptr,    0},
 };
 
