@@ -60,14 +60,43 @@ TEST(VolumeFileName, TwoDigitsBeforeTheExtension) {
 }
 
 TEST(MatchesWildcard, StarsQuestionMarksAndCase) {
-    EXPECT_TRUE(MatchesWildcard("*.*", "noextension"));
-    EXPECT_TRUE(MatchesWildcard("*", "a\\b.txt"));
-    EXPECT_TRUE(MatchesWildcard("*.TXT", "a\\b.txt"));
-    EXPECT_FALSE(MatchesWildcard("*.txt", "a\\b.bin"));
-    EXPECT_TRUE(MatchesWildcard("?.bin", "\x95\x5C.bin"));  // one double-byte character
-    EXPECT_FALSE(MatchesWildcard("??.bin", "\x95\x5C.bin"));
-    EXPECT_TRUE(MatchesWildcard("a*c", "abbbc"));
-    EXPECT_FALSE(MatchesWildcard("a*c", "abbbd"));
+    struct Case {
+        const char* pattern;
+        const char* name;
+        bool matches;
+    };
+    for (const Case& c : std::initializer_list<Case>{
+             {"*.*", "noextension", true},
+             {"*", "a\\b.txt", true},
+             {"*.TXT", "a\\b.txt", true},
+             {"*.txt", "a\\b.bin", false},
+             {"?.bin", "\x95\x5C.bin", true},  // one double-byte character
+             {"??.bin", "\x95\x5C.bin", false},
+             {"a*c", "abbbc", true},
+             {"a*c", "abbbd", false},
+             {"*ab", "aab", true},  // the star must give back what it took
+             {"a*b*c", "abcbc", true},
+             {"**", "", true},
+             {"*?", "", false},
+             {"", "", true},
+             {"", "a", false},
+             {"a?c", "ac", false},
+             // The "\" of "表" (95 5C) is a trail byte, no separator.
+             {"*\\x.txt", "\x95\x5Cx.txt", false},
+             {"*\\x.txt", "\x95\x5C\\x.txt", true},
+             {"*\x95\x5C*", "a\x95\x5C" "b", true},
+         }) {
+        EXPECT_EQ(MatchesWildcard(c.pattern, c.name), c.matches) << c.pattern << " " << c.name;
+    }
+}
+
+TEST(MatchesWildcard, ManyStarsAgainstLongNamesStayLinear) {
+    // Backtracking star by star would take minutes for each of these names.
+    const std::string a255(255, 'a');
+    EXPECT_FALSE(MatchesWildcard("*a*a*a*a*b", a255));
+    EXPECT_TRUE(MatchesWildcard("*a*a*a*a*b", a255.substr(1) + "b"));
+    EXPECT_FALSE(MatchesWildcard("*?*?*?*?*?*?*?*?*?*.txt", a255));
+    EXPECT_FALSE(MatchesWildcard("*A*A*A*A*\x95\x5C", std::string(253, 'a') + "\x95\x5D"));
 }
 
 TEST(OutputText, CopyAlwaysEndsInNulAndNeverSplitsACharacter) {
