@@ -55,11 +55,11 @@ int Run(HINSTANCE instance, const std::string& program, bool quiet, std::string 
         folder = tarvik::FolderOfPath(program);
         if (!cab32::AskDestinationFolder(instance, folder)) return cab32::kOk;
     }
-    cab32::OutputText output;
+    cab32::OutputText output(2000);  // what the closing message box shows
     const int result = Extract(program, offset, folder, output);
     if (!quiet) {
         const std::string text = (result == cab32::kOk ? "解凍が終了しました。\r\n\r\n" : "解凍に失敗しました。\r\n\r\n") +
-                                 output.Text().substr(0, 2000);
+                                 output.Text();
         MessageBoxA(nullptr, text.c_str(), "自己解凍", MB_OK | (result == cab32::kOk ? MB_ICONINFORMATION : MB_ICONERROR));
     }
     return result;

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <cstdlib>
 #include <cstring>
 
 #include "archiver.h"
@@ -29,9 +30,9 @@ protected:
     HostileCabinet() { UseRealLibrary(); }
     ~HostileCabinet() override { ResetLibrarySearch(); }
 
-    CabResult Run(const std::string& command) {
-        std::string output(64000, '\0');
-        const int code = tarvik::RunArchiverCommand(nullptr, command.c_str(), output.data(), 64000);
+    CabResult Run(const std::string& command, int bufferSize = 64000) {
+        std::string output(static_cast<std::size_t>(bufferSize), '\0');
+        const int code = tarvik::RunArchiverCommand(nullptr, command.c_str(), output.data(), bufferSize);
         output.resize(std::strlen(output.c_str()));
         return {code, output};
     }
@@ -95,6 +96,23 @@ TEST_F(HostileCabinet, AnUnsafeFirstMemberIsRefusedAndTheRestExtracted) {
     EXPECT_EQ(ReadFile(Out() + "ok.txt"), "fine");
     EXPECT_EQ(ReadFile(Out() + "sub\\b.txt"), kBig);
     EXPECT_EQ(work.Files(), (std::vector<std::string>{"evil.cab", "out\\ok.txt", "out\\sub\\b.txt"}));
+}
+
+TEST_F(HostileCabinet, OutputLongerThanTheBufferCountsWhatItLeavesOutAndEndsWithTheVerdict) {
+    std::vector<StoredMember> members;
+    for (int i = 0; i < 400; ++i) members.push_back({"member" + std::to_string(i) + ".txt", ""});
+    members.push_back({"..\\escape.txt", "x"});
+    const std::string path = Write("many.cab", BuildStoredCabinet(members));
+
+    const CabResult result = Run("-t " + path, 2000);
+    EXPECT_EQ(result.code, 9) << result.output;
+    EXPECT_TRUE(result.output.ends_with("書庫に異常があります。\r\n")) << result.output;
+    // The unsafe name's line and 401 tested members: each line shown or counted.
+    const std::size_t cut = result.output.find("(出力が長すぎるため ");
+    ASSERT_NE(cut, std::string::npos) << result.output;
+    int shown = 0;
+    for (std::size_t at = result.output.find("\r\n"); at < cut; at = result.output.find("\r\n", at + 2)) ++shown;
+    EXPECT_EQ(shown + std::atoi(result.output.c_str() + cut + std::strlen("(出力が長すぎるため ")), 402) << result.output;
 }
 
 class NextVolumeName : public HostileCabinet, public ::testing::WithParamInterface<const char*> {};

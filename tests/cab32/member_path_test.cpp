@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 
 #include "member_path.h"
@@ -100,7 +101,7 @@ TEST(MatchesWildcard, ManyStarsAgainstLongNamesStayLinear) {
 }
 
 TEST(OutputText, CopyAlwaysEndsInNulAndNeverSplitsACharacter) {
-    OutputText text;
+    OutputText text(64000);
     text.Line("ab\x83\x5C");  // "ab" + "ソ" + CR LF: 6 bytes
     char buffer[8];
     std::memset(buffer, 'X', sizeof buffer);
@@ -114,16 +115,32 @@ TEST(OutputText, CopyAlwaysEndsInNulAndNeverSplitsACharacter) {
     text.CopyTo(nullptr, 10);  // nothing to write into: no crash
 }
 
-TEST(OutputText, LongOutputKeepsItsBeginningAndItsLastLine) {
-    OutputText text;
-    for (int i = 0; i < 100; ++i) text.Line("解凍: member " + std::to_string(i));
-    text.Line("done");
-    char buffer[200];
-    text.CopyTo(buffer, sizeof buffer);
-    const std::string copied = buffer;
-    EXPECT_LT(copied.size(), sizeof buffer);
-    EXPECT_TRUE(copied.starts_with("解凍: member 0\r\n"));
-    EXPECT_TRUE(copied.ends_with("\r\ndone\r\n")) << copied;
+// Shown member lines plus the count in the line that says how many were left
+// out: every member is accounted for.
+int AccountedMembers(const std::string& text) {
+    int shown = 0;
+    for (std::size_t at = text.find("解凍: member"); at != std::string::npos; at = text.find("解凍: member", at + 1))
+        ++shown;
+    const std::size_t count = text.find("(出力が長すぎるため ");
+    return count == std::string::npos ? shown : shown + std::atoi(text.c_str() + count + std::strlen("(出力が長すぎるため "));
+}
+
+TEST(OutputText, TooLongKeepsWholeFirstLinesACountOfTheRestAndTheLastLine) {
+    // Kept to the buffer from the start, or cut only when copied.
+    for (const std::size_t kept : {std::size_t{200}, std::size_t{64000}}) {
+        OutputText text(kept);
+        for (int i = 0; i < 1000; ++i) text.Line("解凍: member " + std::to_string(i));
+        text.Line("done");
+        char buffer[200];
+        text.CopyTo(buffer, sizeof buffer);
+        const std::string copied = buffer;
+        EXPECT_TRUE(copied.starts_with("解凍: member 0\r\n")) << copied;
+        EXPECT_TRUE(copied.ends_with("行を省略しました)\r\ndone\r\n")) << copied;
+        EXPECT_EQ(AccountedMembers(copied), 1000) << copied;
+        if (kept == 200) {
+            EXPECT_EQ(text.Text(), copied);
+        }
+    }
 }
 
 }  // namespace
