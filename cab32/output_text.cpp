@@ -43,10 +43,14 @@ void OutputText::Line(std::string_view text) {
         kept_ += "\r\n";
         return;
     }
-    if (full_) ++dropped_;  // the line kept as the latest until now
     full_ = true;
-    latest_.assign(text);
-    latest_ += "\r\n";
+    latest_.emplace_back(text) += "\r\n";
+    latestBytes_ += latest_.back().size();
+    while (latest_.size() > 1 && latestBytes_ > capacity_ / 8) {
+        latestBytes_ -= latest_.front().size();
+        latest_.pop_front();
+        ++dropped_;
+    }
 }
 
 std::string OutputText::Text() const { return Composed(capacity_); }
@@ -59,28 +63,41 @@ void OutputText::CopyTo(char* buffer, unsigned long size) const {
 }
 
 std::string OutputText::Composed(std::size_t room) const {
+    if (!full_ && kept_.size() <= room) return kept_;
     std::string_view head = kept_;
-    std::string_view last = latest_;
-    std::uint64_t omitted = dropped_;
-    if (!full_) {
-        if (kept_.size() <= room) return kept_;
-        last = LastLine(head);
-        head.remove_suffix(last.size());
+    std::deque<std::string_view> tail(latest_.begin(), latest_.end());
+    std::size_t tailBytes = latestBytes_;
+    // Text that fits the buffer it was kept for, copied into a smaller one:
+    // its latest lines as the kept text would have them.
+    while (!full_ && !head.empty() && (tail.empty() || tailBytes + LastLine(head).size() <= room / 8)) {
+        tail.push_front(LastLine(head));
+        tailBytes += tail.front().size();
+        head.remove_suffix(tail.front().size());
     }
-    // Whole lines from the beginning, as many as leave room for the line
-    // that counts the rest and for the last line, which says how the
-    // command ended.
+    // Whole lines from the beginning and from the end, as many as leave room
+    // for the line that counts the rest; the last line, which says how the
+    // command ended, stays.
+    std::uint64_t omitted = dropped_;
     for (;;) {
         const std::string omittedLine = OmittedLine(omitted);
-        if (head.size() + omittedLine.size() + last.size() <= room) {
-            return std::string(head) + omittedLine + std::string(last);
+        if (head.size() + omittedLine.size() + tailBytes <= room) {
+            std::string result(head);
+            if (omitted > 0) result += omittedLine;
+            for (std::string_view line : tail) result += line;
+            return result;
         }
-        if (head.empty()) {
+        if (!head.empty()) {
+            head.remove_suffix(LastLine(head).size());
+        } else if (tail.size() > 1) {
+            tailBytes -= tail.front().size();
+            tail.pop_front();
+        } else {
             // Not even that fits: as much of the beginning as the room takes.
-            const std::string all = full_ ? kept_ + OmittedLine(dropped_) + latest_ : kept_;
+            std::string all = kept_;
+            if (full_) all += OmittedLine(dropped_);
+            for (const std::string& line : latest_) all += line;
             return all.substr(0, WholeCharacters(all, room));
         }
-        head.remove_suffix(LastLine(head).size());
         ++omitted;
     }
 }
