@@ -1,6 +1,7 @@
 // The self-extracting program's stub. The library writes it, followed by a
 // cabinet, as <name>.exe. Run, it asks (in Japanese) for a destination
-// folder, its own folder by default, and extracts every member there.
+// folder, its own folder by default, and extracts every member there (and
+// those of the next volumes beside it, when its cabinet names any).
 // "-d <folder>" names the folder on the command line and skips all windows;
 // the exit code is then the library's result code.
 #include <windows.h>
@@ -39,6 +40,7 @@ int Extract(const std::string& program, std::int64_t offset, const std::string& 
     request.cabinetPath = program;
     request.base = offset;
     request.folder = folder;
+    request.followVolumes = true;  // the next volumes of a set lie beside the program
     cab32::NoProgress progress;
     return cab32::ReadCabinet(request, progress, output);
 }
