@@ -29,8 +29,8 @@ public:
     // Copies as much as fits into `buffer` of `size` bytes, always ending in a
     // NUL, never cutting a double-byte character in half. Text that does not
     // fit gives the first whole lines, a line saying how many lines were left
-    // out, and the latest lines, the last one always. Nothing is written when `buffer` is null or
-    // `size` is 0.
+    // out, and the latest lines, the last one always. Nothing is written
+    // when `buffer` is null or `size` is 0.
     void CopyTo(char* buffer, unsigned long size) const;
 
 private:

@@ -75,7 +75,7 @@ constexpr std::uint64_t kSetIdOffset = 32;
 // The set ID is a digest of everything that goes into the set: the
 // settings, each file's stored name, size, date, time and attributes, and
 // its bytes as they are read, folded to 16 bits. The same sources with the
-// same settings so give byte-identical cabinets run after run, while two
+// same settings therefore give byte-identical cabinets run after run, while two
 // different sets (made on the same day or not) differ with near certainty,
 // which is what the ID is for: telling the volumes of one set from
 // another's. Each step is a bijection of the state for a given word, so
