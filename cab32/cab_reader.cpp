@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <set>
 
 #include "folder_reader.h"
 #include "member_path.h"
@@ -374,15 +375,63 @@ void ReportUnsafeVolume(const std::string& name, OutputText& output) {
     output.Line("次のボリューム名が書庫のフォルダの外を指すため読みません: " + name);
 }
 
-// Opens one cabinet of the set and checks its tables (and for a test its
-// checksums) before any member is written.
+// The cabinets of a set read in one job. A set is a chain that ends: each
+// next volume must be a file not read before in the job, carry the first
+// cabinet's set ID and the index after the previous one's. Indices count in
+// 16 bits, so no chain runs past 65,536 cabinets whatever the headers name,
+// even where a file's identity cannot be told.
+class VolumeChain {
+public:
+    // Why the file cannot be the next volume (empty: it can).
+    std::string RefusalOfFile(const FileCabSource& source) const {
+        const std::string identity = source.Identity();
+        if (!identity.empty() && files_.count(identity)) return "この書庫は既に読んだボリュームです: ";
+        return {};
+    }
+
+    // Why a cabinet with these tables cannot be the next volume (empty: it can).
+    std::string RefusalOfTables(const CabDirectory& directory) const {
+        if (!started_) return {};
+        if (directory.setId != setId_) return "別の分割書庫のボリュームです: ";
+        if (directory.cabinetIndex != lastIndex_ + 1) return "ボリュームの順番が正しくありません: ";
+        return {};
+    }
+
+    void Add(const FileCabSource& source, const CabDirectory& directory) {
+        if (const std::string identity = source.Identity(); !identity.empty()) files_.insert(identity);
+        if (!started_) setId_ = directory.setId;
+        started_ = true;
+        lastIndex_ = directory.cabinetIndex;
+    }
+
+    // False when the last cabinet read has the highest index a set can number.
+    bool CanGoOn() const { return lastIndex_ < 0xFFFF; }
+
+private:
+    std::set<std::string> files_;
+    bool started_ = false;
+    std::uint16_t setId_ = 0;
+    std::uint16_t lastIndex_ = 0;
+};
+
+// Opens one cabinet of the set and checks that it goes on with the chain,
+// then its tables (and for a test its checksums) before any member is
+// written. A refused cabinet ends the job with kNotCabinet.
 int OpenForReading(const ReadRequest& request, const FileCabSource& source, const std::string& path,
-                   CabDirectory& directory, OutputText& output) {
+                   const VolumeChain& chain, CabDirectory& directory, OutputText& output) {
+    if (const std::string why = chain.RefusalOfFile(source); !why.empty()) {
+        output.Line(why + path);
+        return kNotCabinet;
+    }
     // Members of a folder that cannot be decoded are refused one by one; the
     // other folders are still read.
     if (int result = OpenCabinet(source, path, DirectoryCheck::AllowUnknownFolders, directory, output);
         result != kOk) {
         return result;
+    }
+    if (const std::string why = chain.RefusalOfTables(directory); !why.empty()) {
+        output.Line(why + path);
+        return kNotCabinet;
     }
     if (request.testOnly && VerifyDataChecksums(source, directory) != CabFault::None) {
         output.Line(DescribeFault(CabFault::BadChecksum) + ": " + path);
@@ -419,6 +468,13 @@ std::int64_t FileCabSource::Size() const {
 
 bool FileCabSource::Read(std::int64_t offset, void* buffer, std::uint32_t count) const {
     return file_ && ReadAt(file_.get(), base_ + offset, buffer, count);
+}
+
+std::string FileCabSource::Identity() const {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!file_ || !GetFileInformationByHandle(file_.get(), &info)) return {};
+    return std::to_string(info.dwVolumeSerialNumber) + ":" + std::to_string(info.nFileIndexHigh) + ":" +
+           std::to_string(info.nFileIndexLow);
 }
 
 int OpenCabinet(const FileCabSource& source, const std::string& path, DirectoryCheck check, CabDirectory& directory,
@@ -467,16 +523,21 @@ int ReadCabinet(const ReadRequest& request, Progress& progress, OutputText& outp
     std::unique_ptr<FolderExtraction> carried;
     std::string path = request.cabinetPath;
     int result = kOk;
-    // A set has at most 1000 volumes; a header naming itself as the next
-    // volume cannot loop for ever.
-    for (int volume = 0; volume < 1000; ++volume) {
-        const FileCabSource source(path, volume == 0 ? request.base : 0);
+    VolumeChain chain;
+    for (bool first = true;; first = false) {
+        const FileCabSource source(path, first ? request.base : 0);
         CabDirectory directory;
-        result = OpenForReading(request, source, path, directory, output);
+        result = OpenForReading(request, source, path, chain, directory, output);
         if (result != kOk) break;
+        chain.Add(source, directory);
         context.total += MemberBytes(directory);
         ReadOneCabinet(context, source, directory, carried);
         if (!request.followVolumes || directory.nextCabinet.empty()) break;
+        if (!chain.CanGoOn()) {
+            output.Line("分割書庫のボリュームが多すぎます (65536 個まで): " + path);
+            result = kNotCabinet;
+            break;
+        }
         path = NextVolumePath(path, directory, output, result);
         if (path.empty()) break;
     }

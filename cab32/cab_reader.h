@@ -39,6 +39,9 @@ public:
     bool IsOpen() const { return static_cast<bool>(file_); }
     std::int64_t Size() const override;
     bool Read(std::int64_t offset, void* buffer, std::uint32_t count) const override;
+    // The file's volume serial number and index on it (the same file under
+    // any of its names); empty when the file system cannot tell.
+    std::string Identity() const;
 
 private:
     UniqueHandle file_;

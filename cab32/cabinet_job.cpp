@@ -75,7 +75,6 @@ int WriteCabinet(const WriteRequest& request, Progress& progress, OutputText& ou
     options.volumeSizeBytes = static_cast<std::uint32_t>(request.volumeBytes);
     const std::string basePath = request.cabinetPath;
     options.volumePath = [basePath](int number) { return VolumeFileName(basePath, number); };
-    options.setId = static_cast<std::uint16_t>(GetTickCount());
     const std::string name(tarvik::FileNamePart(request.cabinetPath));
     options.progress = [&progress, name](std::uint64_t done, std::uint64_t total) {
         progress.Update(name, done, total);

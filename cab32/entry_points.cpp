@@ -119,14 +119,15 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
 int WINAPI Cab(HWND owner, LPCSTR commandLine, LPSTR output, DWORD outputSize) {
     if (InterlockedCompareExchange(&g_running, 1, 0) != 0) {
         return Walled(cab32::kBusy, [&] {
-            cab32::OutputText text;
+            cab32::OutputText text(output ? outputSize : 0);
             text.Line("別の処理を実行中です。");
             text.CopyTo(output, outputSize);
             return cab32::kBusy;
         });
     }
     RunningGuard guard;
-    cab32::OutputText text;
+    // No more text is kept than the caller's buffer takes.
+    cab32::OutputText text(output ? outputSize : 0);
     int result = cab32::kInternal;
     try {
         result = RunParsed(owner, commandLine, text);

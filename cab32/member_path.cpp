@@ -15,6 +15,15 @@ std::size_t CharLength(std::string_view text, std::size_t i) {
 
 char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
+// Whether the pattern's character at `p` ("?", a letter of either case, or
+// the same double-byte character) matches the name's character at `n`.
+bool SameCharacter(std::string_view pattern, std::size_t p, std::string_view name, std::size_t n) {
+    const std::size_t patternLength = CharLength(pattern, p);
+    if (patternLength == 1 && pattern[p] == '?') return true;
+    if (patternLength != CharLength(name, n)) return false;
+    return patternLength == 2 ? pattern.substr(p, 2) == name.substr(n, 2) : LowerAscii(pattern[p]) == LowerAscii(name[n]);
+}
+
 bool OnlyDotsAndBlanks(std::string_view part) {
     return part.find_first_not_of(". ") == std::string_view::npos;
 }
@@ -113,22 +122,35 @@ std::string VolumeFileName(std::string_view cabinetPath, int number) {
 
 bool MatchesWildcard(std::string_view pattern, std::string_view name) {
     if (pattern == "*" || pattern == "*.*") return true;
-    if (pattern.empty()) return name.empty();
-    if (pattern.front() == '*') {
-        for (std::size_t i = 0;; i += CharLength(name, i)) {
-            if (MatchesWildcard(pattern.substr(1), name.substr(i))) return true;
-            if (i >= name.size()) return false;
+    // One pass over the name. At a "*" the match first takes nothing; when
+    // a later character fails, the latest "*" takes one more character of
+    // the name and the rest of the pattern is tried again from there. Only
+    // the latest "*" needs to be tried again (an earlier one taking more
+    // could only lead to a state the latest one reaches too), so the work
+    // is at most name length x pattern length. "*" and "?" (below 0x40)
+    // are never trail bytes.
+    std::size_t p = 0;
+    std::size_t n = 0;
+    std::size_t starPattern = std::string_view::npos;  // pattern position after the latest "*"
+    std::size_t starName = 0;                          // name position that "*" has reached
+    while (n < name.size()) {
+        if (p < pattern.size() && pattern[p] == '*') {
+            starPattern = ++p;
+            starName = n;
+            continue;
         }
+        if (p < pattern.size() && SameCharacter(pattern, p, name, n)) {
+            p += CharLength(pattern, p);
+            n += CharLength(name, n);
+            continue;
+        }
+        if (starPattern == std::string_view::npos) return false;
+        starName += CharLength(name, starName);
+        p = starPattern;
+        n = starName;
     }
-    if (name.empty()) return false;
-    const std::size_t patternLength = CharLength(pattern, 0);
-    const std::size_t nameLength = CharLength(name, 0);
-    bool same = pattern.front() == '?';
-    if (!same && patternLength == nameLength) {
-        same = patternLength == 2 ? pattern.substr(0, 2) == name.substr(0, 2)
-                                  : LowerAscii(pattern[0]) == LowerAscii(name[0]);
-    }
-    return same && MatchesWildcard(pattern.substr(patternLength), name.substr(nameLength));
+    while (p < pattern.size() && pattern[p] == '*') ++p;
+    return p == pattern.size();
 }
 
 }  // namespace cab32

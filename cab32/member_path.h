@@ -39,7 +39,8 @@ std::string JoinPath(std::string_view folder, std::string_view name);
 std::string VolumeFileName(std::string_view cabinetPath, int number);
 
 // Wildcard match with "*" and "?", ASCII letters compared without case; a
-// double-byte character counts as one. "*.*" and "*" match every name.
+// double-byte character counts as one. "*.*" and "*" match every name. The
+// work is at most name length x pattern length, whatever the stars.
 bool MatchesWildcard(std::string_view pattern, std::string_view name);
 
 }  // namespace cab32

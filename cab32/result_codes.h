@@ -10,7 +10,9 @@ enum ResultCode : int {
     kListFileUnreadable = 2,  // a list file after "@" cannot be read
     kArchiveExists = 3,       // -a: the cabinet (or a volume of it) already exists
     kArchiveNotFound = 4,     // the cabinet, or a volume of a set, is missing
-    kNotCabinet = 5,          // not a cabinet, truncated or damaged tables
+    kNotCabinet = 5,          // not a cabinet, truncated or damaged tables, or a next volume
+                              // that is no new cabinet of the set (read before, another set
+                              // ID, an index out of order, past the last index)
     kSourceUnreadable = 6,    // -a: a file to store is missing or unreadable
     kWriteFailed = 7,         // a cabinet, folder or extracted file cannot be written
     kDataError = 8,           // decompression or checksum failure

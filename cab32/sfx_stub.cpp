@@ -1,6 +1,7 @@
 // The self-extracting program's stub. The library writes it, followed by a
 // cabinet, as <name>.exe. Run, it asks (in Japanese) for a destination
-// folder, its own folder by default, and extracts every member there.
+// folder, its own folder by default, and extracts every member there (and
+// those of the next volumes beside it, when its cabinet names any).
 // "-d <folder>" names the folder on the command line and skips all windows;
 // the exit code is then the library's result code.
 #include <windows.h>
@@ -39,6 +40,7 @@ int Extract(const std::string& program, std::int64_t offset, const std::string& 
     request.cabinetPath = program;
     request.base = offset;
     request.folder = folder;
+    request.followVolumes = true;  // the next volumes of a set lie beside the program
     cab32::NoProgress progress;
     return cab32::ReadCabinet(request, progress, output);
 }
@@ -55,11 +57,11 @@ int Run(HINSTANCE instance, const std::string& program, bool quiet, std::string 
         folder = tarvik::FolderOfPath(program);
         if (!cab32::AskDestinationFolder(instance, folder)) return cab32::kOk;
     }
-    cab32::OutputText output;
+    cab32::OutputText output(2000);  // what the closing message box shows
     const int result = Extract(program, offset, folder, output);
     if (!quiet) {
         const std::string text = (result == cab32::kOk ? "解凍が終了しました。\r\n\r\n" : "解凍に失敗しました。\r\n\r\n") +
-                                 output.Text().substr(0, 2000);
+                                 output.Text();
         MessageBoxA(nullptr, text.c_str(), "自己解凍", MB_OK | (result == cab32::kOk ? MB_ICONINFORMATION : MB_ICONERROR));
     }
     return result;

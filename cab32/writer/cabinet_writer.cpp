@@ -72,6 +72,53 @@ void AppendLe(std::vector<std::uint8_t>& out, std::uint32_t value, int bytes) {
     for (int i = 0; i < bytes; ++i) out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
 }
 
+// Where CFHEADER holds the set ID.
+constexpr std::uint64_t kSetIdOffset = 32;
+
+// The set ID is a digest of everything that goes into the set: the
+// settings, each file's stored name, size, date, time and attributes, and
+// its bytes as they are read, folded to 16 bits. The same sources with the
+// same settings therefore give byte-identical cabinets run after run, while two
+// different sets (made on the same day or not) differ with near certainty,
+// which is what the ID is for: telling the volumes of one set from
+// another's. Each step is a bijection of the state for a given word, so
+// sources that differ in one word always leave different states.
+class SetIdDigest {
+public:
+    void Add(std::uint64_t value) {
+        state_ ^= value;
+        state_ *= 0x9E3779B97F4A7C15ull;
+        state_ ^= state_ >> 32;
+    }
+    void Add(std::span<const std::uint8_t> bytes) {
+        Add(bytes.size());
+        std::size_t at = 0;
+        for (; at + 8 <= bytes.size(); at += 8) {
+            std::uint64_t word = 0;
+            for (int i = 0; i < 8; ++i) word |= std::uint64_t{bytes[at + i]} << (8 * i);
+            Add(word);
+        }
+        std::uint64_t tail = 0;
+        for (int i = 0; at < bytes.size(); ++at, ++i) tail |= std::uint64_t{bytes[at]} << (8 * i);
+        Add(tail);
+    }
+    void Add(const std::string& text) {
+        Add(std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+    }
+    std::uint16_t SetId() const {
+        std::uint64_t h = state_;  // the 64-bit finalizer of MurmurHash3: every bit reaches every other
+        h ^= h >> 33;
+        h *= 0xFF51AFD7ED558CCDull;
+        h ^= h >> 33;
+        h *= 0xC4CEB9FE1A85EC53ull;
+        h ^= h >> 33;
+        return static_cast<std::uint16_t>(h ^ (h >> 16) ^ (h >> 32) ^ (h >> 48));
+    }
+
+private:
+    std::uint64_t state_ = 0x243F6A8885A308D3ull;
+};
+
 // Compresses the folders and fills the cabinets one after another. A
 // volume that fills up inside a folder ends in the middle of a data block;
 // the files that block touches are listed in both volumes as continued,
@@ -88,10 +135,23 @@ public:
           reader_(sources, records, kMaxFolderBytes),
           listedIn_(records.size(), 0),
           total_(total),
-          compressionType_(FolderCompressionType(options.compression, options.lzxWindowBits)) {}
+          compressionType_(FolderCompressionType(options.compression, options.lzxWindowBits)) {
+        for (const std::uint64_t setting : {std::uint64_t{compressionType_}, std::uint64_t(options.mszipLevel),
+                                            std::uint64_t{options.volumeSizeBytes}, std::uint64_t{records.size()}}) {
+            digest_.Add(setting);
+        }
+        for (const FileRecord& record : records) {
+            digest_.Add(record.name);
+            digest_.Add(record.size);
+            digest_.Add(std::uint64_t{record.dosDate} << 32 | std::uint64_t{record.dosTime} << 16 | record.attributes);
+        }
+    }
 
     WriteResult Run();
     std::vector<std::string>& Written() { return written_; }
+    // Known once every source has been read (the last cabinet is written
+    // with it; the volumes before it hold 0 until SetSetIdOfEarlierVolumes).
+    std::uint16_t SetId() const { return digest_.SetId(); }
     std::uint64_t WrittenBytes() const { return writtenBytes_; }
 
 private:
@@ -130,6 +190,7 @@ private:
     std::uint16_t compressionType_;
     std::vector<std::string> written_;
     std::uint64_t writtenBytes_ = 0;
+    SetIdDigest digest_;
 };
 
 WriteResult CabinetSetWriter::Run() {
@@ -138,6 +199,7 @@ WriteResult CabinetSetWriter::Run() {
         bool finished = false;
         if (WriteResult r = reader_.Next(frame, finished); Failed(r)) return r;
         if (finished) break;
+        digest_.Add(frame.data);
         if (WriteResult r = HandleFrame(frame); Failed(r)) return r;
     }
     return CloseCabinet(false);
@@ -236,8 +298,9 @@ WriteResult CabinetSetWriter::AddPiece(std::span<const std::uint8_t> bytes, std:
 WriteResult CabinetSetWriter::CloseCabinet(bool more) {
     const CabinetNames names = NamesFor(more);
     const std::string path = CabinetPath(number_);
+    // Only the last cabinet is written after every source has been read.
     const std::vector<std::uint8_t> header =
-        cabinet_.BuildHeader(records_, names, options_.setId, static_cast<std::uint16_t>(number_ - 1));
+        cabinet_.BuildHeader(records_, names, more ? 0 : SetId(), static_cast<std::uint16_t>(number_ - 1));
     if (header.size() + cabinet_.DataSize() > 0xFFFFFFFFull) return Failure(WriteError::InputTooLarge);
     WinFile out = WinFile::CreateNew(path);
     if (!out.IsOpen())
@@ -321,6 +384,17 @@ CabinetNames CabinetSetWriter::NamesFor(bool more) const {
     return names;
 }
 
+// Writes the set ID into the volumes written before the last one.
+WriteResult SetSetIdOfEarlierVolumes(const std::vector<std::string>& written, std::uint16_t setId) {
+    const std::uint8_t bytes[2] = {static_cast<std::uint8_t>(setId & 0xFF), static_cast<std::uint8_t>(setId >> 8)};
+    for (std::size_t i = 0; i + 1 < written.size(); ++i) {
+        WinFile volume = WinFile::OpenForUpdate(written[i]);
+        if (!volume.IsOpen() || !volume.Seek(kSetIdOffset) || !volume.Write(bytes, sizeof bytes))
+            return Failure(WriteError::OutputFailed, written[i]);
+    }
+    return {};
+}
+
 }  // namespace
 
 WriteResult WriteCabinet(const std::vector<WriterInputFile>& files, const WriterOptions& options) {
@@ -335,6 +409,7 @@ WriteResult WriteCabinet(const std::vector<WriterInputFile>& files, const Writer
 
     CabinetSetWriter writer(files, records, options, scratch, total);
     WriteResult result = writer.Run();
+    if (!Failed(result)) result = SetSetIdOfEarlierVolumes(writer.Written(), writer.SetId());
     if (Failed(result)) {
         for (const std::string& path : writer.Written()) DeleteFileA(path.c_str());
         return result;

@@ -33,7 +33,8 @@ struct WriterOptions {
     std::uint32_t volumeSizeBytes = 0;
     std::string cabinetPath;
     std::function<std::string(int volumeNumber)> volumePath;
-    std::uint16_t setId = 0;
+    // The set ID is not chosen: it is derived from the sources and these
+    // settings, so the same input gives the same bytes.
     // Called after each 32 KB of input; returning false cancels the job.
     std::function<bool(std::uint64_t doneBytes, std::uint64_t totalBytes)> progress;
 };

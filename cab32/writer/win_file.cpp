@@ -30,6 +30,10 @@ WinFile WinFile::CreateScratch() {
                                FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
 }
 
+WinFile WinFile::OpenForUpdate(const std::string& path) {
+    return WinFile(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
 bool WinFile::Size(std::uint64_t& size) const {
     LARGE_INTEGER value;
     if (!GetFileSizeEx(handle_, &value)) return false;

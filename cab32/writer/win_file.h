@@ -23,6 +23,8 @@ public:
     [[nodiscard]] static WinFile CreateNew(const std::string& path);
     // A scratch file in the temporary folder, removed when closed.
     [[nodiscard]] static WinFile CreateScratch();
+    // An existing file opened for writing in place (nothing cut off).
+    [[nodiscard]] static WinFile OpenForUpdate(const std::string& path);
 
     bool IsOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
     bool Size(std::uint64_t& size) const;

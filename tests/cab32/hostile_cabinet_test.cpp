@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <cstdlib>
 #include <cstring>
 
 #include "archiver.h"
@@ -29,9 +30,9 @@ protected:
     HostileCabinet() { UseRealLibrary(); }
     ~HostileCabinet() override { ResetLibrarySearch(); }
 
-    CabResult Run(const std::string& command) {
-        std::string output(64000, '\0');
-        const int code = tarvik::RunArchiverCommand(nullptr, command.c_str(), output.data(), 64000);
+    CabResult Run(const std::string& command, int bufferSize = 64000) {
+        std::string output(static_cast<std::size_t>(bufferSize), '\0');
+        const int code = tarvik::RunArchiverCommand(nullptr, command.c_str(), output.data(), bufferSize);
         output.resize(std::strlen(output.c_str()));
         return {code, output};
     }
@@ -44,6 +45,32 @@ protected:
 
     TempFolder work;
 };
+
+// How often `part` occurs in `text`.
+int Occurrences(const std::string& text, const std::string& part) {
+    int count = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size())) ++count;
+    return count;
+}
+
+// Runs a program to its end and answers its exit code (-1 when it has not
+// ended after a minute: it is ended then).
+int RunProgram(std::string commandLine) {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return -2;
+    DWORD code = static_cast<DWORD>(-1);
+    if (WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0) {
+        GetExitCodeProcess(process.hProcess, &code);
+    } else {
+        TerminateProcess(process.hProcess, 1);
+    }
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return static_cast<int>(code);
+}
 
 void SetCompression(std::string& cab, std::size_t folder, std::uint16_t compression) {
     const std::size_t entry = FolderEntryOffset(cab, folder);
@@ -95,6 +122,111 @@ TEST_F(HostileCabinet, AnUnsafeFirstMemberIsRefusedAndTheRestExtracted) {
     EXPECT_EQ(ReadFile(Out() + "ok.txt"), "fine");
     EXPECT_EQ(ReadFile(Out() + "sub\\b.txt"), kBig);
     EXPECT_EQ(work.Files(), (std::vector<std::string>{"evil.cab", "out\\ok.txt", "out\\sub\\b.txt"}));
+}
+
+TEST_F(HostileCabinet, OutputLongerThanTheBufferCountsWhatItLeavesOutAndEndsWithTheVerdict) {
+    std::vector<StoredMember> members;
+    for (int i = 0; i < 400; ++i) members.push_back({"member" + std::to_string(i) + ".txt", ""});
+    members.push_back({"..\\escape.txt", "x"});
+    const std::string path = Write("many.cab", BuildStoredCabinet(members));
+
+    const CabResult result = Run("-t " + path, 2000);
+    EXPECT_EQ(result.code, 9) << result.output;
+    EXPECT_TRUE(result.output.ends_with("書庫に異常があります。\r\n")) << result.output;
+    // The unsafe name's line and 401 tested members: each line shown or counted.
+    const std::size_t cut = result.output.find("(出力が長すぎるため ");
+    ASSERT_NE(cut, std::string::npos) << result.output;
+    int shown = -2;  // that line and the verdict
+    for (std::size_t at = result.output.find("\r\n"); at != std::string::npos; at = result.output.find("\r\n", at + 2))
+        ++shown;
+    EXPECT_EQ(shown + std::atoi(result.output.c_str() + cut + std::strlen("(出力が長すぎるため ")), 402) << result.output;
+}
+
+// Cabinets whose next volumes lead back to one already read: 1 names itself,
+// 2 are two cabinets naming each other.
+class VolumeLoop : public HostileCabinet, public ::testing::WithParamInterface<int> {
+protected:
+    static std::string Member(int k) {
+        std::string name = "m";
+        name += std::to_string(k);
+        return name + ".txt";
+    }
+    // Cabinet `k` of the loop, holding Member(k) (its name as its content),
+    // whose next volume is `next`.
+    static std::string Cabinet(int k, const std::string& next) {
+        StoredCabinetOptions options;
+        options.nextCabinet = next;
+        options.cabinetIndex = static_cast<std::uint16_t>(k);
+        return BuildStoredCabinet({{Member(k), Member(k)}}, options);
+    }
+    // Writes the loop starting at `first` and answers that file's path;
+    // `stub` goes before the first cabinet (a self-extractor).
+    std::string WriteLoop(const std::string& first, const std::string& stub = {}) {
+        const int length = GetParam();
+        std::vector<std::string> names{first};
+        for (int k = 1; k < length; ++k) names.push_back("loop" + std::to_string(k) + ".cab");
+        for (int k = length - 1; k >= 0; --k) Write(names[k], (k == 0 ? stub : "") + Cabinet(k, names[(k + 1) % length]));
+        return work.path() + "\\" + first;
+    }
+};
+
+TEST_P(VolumeLoop, EndsAtTheCabinetReadAgainWithEveryMemberTakenOnce) {
+    const std::string path = WriteLoop("loop.cab");
+    for (const std::string& command : {"-t " + path, "-x -k " + path + " " + Out()}) {
+        const CabResult result = Run(command);
+        EXPECT_EQ(result.code, 5) << result.output;
+        EXPECT_NE(result.output.find("既に読んだボリュームです: " + path), std::string::npos) << result.output;
+        for (int k = 0; k < GetParam(); ++k) EXPECT_EQ(Occurrences(result.output, Member(k)), 1) << result.output;
+    }
+    for (int k = 0; k < GetParam(); ++k) EXPECT_EQ(ReadFile(Out() + Member(k)), Member(k));
+
+    // A self-extractor follows its cabinet's next volumes the same way.
+    const std::string plain = Write("plain.cab", BuildStoredCabinet({{"p.txt", "p"}}));
+    ASSERT_EQ(Run("-f " + plain + " " + work.path()).code, 0);
+    const std::string program = ReadFile(work.path() + "\\plain.exe");
+    const std::string exe = WriteLoop("loop.exe", program.substr(0, program.size() - ReadFile(plain).size()));
+    EXPECT_EQ(RunProgram("\"" + exe + "\" -d \"" + work.path() + "\\sfx\""), 5);
+    for (int k = 0; k < GetParam(); ++k) EXPECT_EQ(ReadFile(work.path() + "\\sfx\\" + Member(k)), Member(k));
+}
+
+INSTANTIATE_TEST_SUITE_P(Loops, VolumeLoop, ::testing::Values(1, 2));
+
+TEST_F(HostileCabinet, ANextVolumeOutsideTheSetOrOutOfOrderIsRefused) {
+    struct Case {
+        std::uint16_t firstIndex;
+        std::uint16_t nextSetId;
+        std::uint16_t nextIndex;
+        const char* refusal;  // null: the set is sound
+        const char* named;    // the cabinet the refusal names
+    };
+    int n = 0;
+    for (const Case& c : std::initializer_list<Case>{{0, 7, 1, nullptr, nullptr},
+                                                     {0, 8, 1, "別の分割書庫のボリュームです", "second.cab"},
+                                                     {0, 7, 2, "ボリュームの順番が正しくありません", "second.cab"},
+                                                     {3, 7, 3, "ボリュームの順番が正しくありません", "second.cab"},
+                                                     {0xFFFF, 7, 0, "ボリュームが多すぎます", "first.cab"}}) {
+        StoredCabinetOptions options;
+        options.nextCabinet = "second.cab";
+        options.cabinetIndex = c.firstIndex;
+        const std::string first = Write("first.cab", BuildStoredCabinet({{"a.txt", "a"}}, options));
+        options = {};
+        options.setId = c.nextSetId;
+        options.cabinetIndex = c.nextIndex;
+        Write("second.cab", BuildStoredCabinet({{"b.txt", "b"}}, options));
+        const std::string out = work.path() + "\\out" + std::to_string(++n) + "\\";
+
+        const CabResult result = Run("-x -k " + first + " " + out);
+        EXPECT_EQ(ReadFile(out + "a.txt"), "a");
+        if (!c.refusal) {
+            EXPECT_EQ(result.code, 0) << result.output;
+            EXPECT_EQ(ReadFile(out + "b.txt"), "b");
+            continue;
+        }
+        EXPECT_EQ(result.code, 5) << result.output;
+        EXPECT_NE(result.output.find(std::string(c.refusal)), std::string::npos) << result.output;
+        EXPECT_NE(result.output.find(c.named), std::string::npos) << result.output;
+        EXPECT_EQ(GetFileAttributesA((out + "b.txt").c_str()), INVALID_FILE_ATTRIBUTES);
+    }
 }
 
 class NextVolumeName : public HostileCabinet, public ::testing::WithParamInterface<const char*> {};

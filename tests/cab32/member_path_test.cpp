@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 
 #include "member_path.h"
@@ -80,18 +81,47 @@ TEST(VolumeFileName, TwoDigitsBeforeTheExtension) {
 }
 
 TEST(MatchesWildcard, StarsQuestionMarksAndCase) {
-    EXPECT_TRUE(MatchesWildcard("*.*", "noextension"));
-    EXPECT_TRUE(MatchesWildcard("*", "a\\b.txt"));
-    EXPECT_TRUE(MatchesWildcard("*.TXT", "a\\b.txt"));
-    EXPECT_FALSE(MatchesWildcard("*.txt", "a\\b.bin"));
-    EXPECT_TRUE(MatchesWildcard("?.bin", "\x95\x5C.bin"));  // one double-byte character
-    EXPECT_FALSE(MatchesWildcard("??.bin", "\x95\x5C.bin"));
-    EXPECT_TRUE(MatchesWildcard("a*c", "abbbc"));
-    EXPECT_FALSE(MatchesWildcard("a*c", "abbbd"));
+    struct Case {
+        const char* pattern;
+        const char* name;
+        bool matches;
+    };
+    for (const Case& c : std::initializer_list<Case>{
+             {"*.*", "noextension", true},
+             {"*", "a\\b.txt", true},
+             {"*.TXT", "a\\b.txt", true},
+             {"*.txt", "a\\b.bin", false},
+             {"?.bin", "\x95\x5C.bin", true},  // one double-byte character
+             {"??.bin", "\x95\x5C.bin", false},
+             {"a*c", "abbbc", true},
+             {"a*c", "abbbd", false},
+             {"*ab", "aab", true},  // the star must give back what it took
+             {"a*b*c", "abcbc", true},
+             {"**", "", true},
+             {"*?", "", false},
+             {"", "", true},
+             {"", "a", false},
+             {"a?c", "ac", false},
+             // The "\" of "表" (95 5C) is a trail byte, no separator.
+             {"*\\x.txt", "\x95\x5Cx.txt", false},
+             {"*\\x.txt", "\x95\x5C\\x.txt", true},
+             {"*\x95\x5C*", "a\x95\x5C" "b", true},
+         }) {
+        EXPECT_EQ(MatchesWildcard(c.pattern, c.name), c.matches) << c.pattern << " " << c.name;
+    }
+}
+
+TEST(MatchesWildcard, ManyStarsAgainstLongNamesStayLinear) {
+    // Backtracking star by star would take minutes for each of these names.
+    const std::string a255(255, 'a');
+    EXPECT_FALSE(MatchesWildcard("*a*a*a*a*b", a255));
+    EXPECT_TRUE(MatchesWildcard("*a*a*a*a*b", a255.substr(1) + "b"));
+    EXPECT_FALSE(MatchesWildcard("*?*?*?*?*?*?*?*?*?*.txt", a255));
+    EXPECT_FALSE(MatchesWildcard("*A*A*A*A*\x95\x5C", std::string(253, 'a') + "\x95\x5D"));
 }
 
 TEST(OutputText, CopyAlwaysEndsInNulAndNeverSplitsACharacter) {
-    OutputText text;
+    OutputText text(64000);
     text.Line("ab\x83\x5C");  // "ab" + "ソ" + CR LF: 6 bytes
     char buffer[8];
     std::memset(buffer, 'X', sizeof buffer);
@@ -105,16 +135,33 @@ TEST(OutputText, CopyAlwaysEndsInNulAndNeverSplitsACharacter) {
     text.CopyTo(nullptr, 10);  // nothing to write into: no crash
 }
 
-TEST(OutputText, LongOutputKeepsItsBeginningAndItsLastLine) {
-    OutputText text;
-    for (int i = 0; i < 100; ++i) text.Line("解凍: member " + std::to_string(i));
-    text.Line("done");
-    char buffer[200];
-    text.CopyTo(buffer, sizeof buffer);
-    const std::string copied = buffer;
-    EXPECT_LT(copied.size(), sizeof buffer);
-    EXPECT_TRUE(copied.starts_with("解凍: member 0\r\n"));
-    EXPECT_TRUE(copied.ends_with("\r\ndone\r\n")) << copied;
+// Shown member lines plus the count in the line that says how many were left
+// out: every member is accounted for.
+int AccountedMembers(const std::string& text) {
+    int shown = 0;
+    for (std::size_t at = text.find("解凍: member"); at != std::string::npos; at = text.find("解凍: member", at + 1))
+        ++shown;
+    const std::size_t count = text.find("(出力が長すぎるため ");
+    return count == std::string::npos ? shown : shown + std::atoi(text.c_str() + count + std::strlen("(出力が長すぎるため "));
+}
+
+TEST(OutputText, TooLongKeepsWholeFirstAndLatestLinesAndCountsTheRest) {
+    // Kept to the buffer from the start, or cut only when copied.
+    for (const std::size_t kept : {std::size_t{400}, std::size_t{64000}}) {
+        OutputText text(kept);
+        for (int i = 0; i < 1000; ++i) text.Line("解凍: member " + std::to_string(i));
+        text.Line("done");
+        char buffer[400];
+        text.CopyTo(buffer, sizeof buffer);
+        const std::string copied = buffer;
+        EXPECT_TRUE(copied.starts_with("解凍: member 0\r\n")) << copied;
+        EXPECT_NE(copied.find("行を省略しました)\r\n"), std::string::npos) << copied;
+        EXPECT_TRUE(copied.ends_with("解凍: member 999\r\ndone\r\n")) << copied;
+        EXPECT_EQ(AccountedMembers(copied), 1000) << copied;
+        if (kept == 400) {
+            EXPECT_EQ(text.Text(), copied);
+        }
+    }
 }
 
 }  // namespace

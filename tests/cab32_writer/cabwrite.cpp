@@ -81,7 +81,6 @@ int main(int argc, char** argv) {
         std::snprintf(digits, sizeof digits, "%02d", number);
         return tarvik::InsertBeforeExtension(output, digits);
     };
-    options.setId = static_cast<std::uint16_t>(GetTickCount());
     std::vector<WriterInputFile> files;
     for (int i = 4; i < argc; ++i) AddEntries(argv[i], files);
     const WriteResult result = WriteCabinet(files, options);

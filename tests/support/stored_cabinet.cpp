@@ -90,7 +90,10 @@ std::string BuildStoredCabinet(const std::vector<StoredFolder>& folders, const S
     for (std::uint32_t v : {0u, total, 0u, filesOffset, 0u}) Put32(cab, v);
     cab += "\x03\x01";
     const std::uint32_t flags = options.nextCabinet.empty() ? 0 : kFlagNextCabinet;
-    for (std::uint32_t v : {static_cast<std::uint32_t>(folders.size()), fileCount, flags, 7u, 0u}) Put16(cab, v);
+    for (std::uint32_t v : {static_cast<std::uint32_t>(folders.size()), fileCount, flags,
+                            std::uint32_t{options.setId}, std::uint32_t{options.cabinetIndex}}) {
+        Put16(cab, v);
+    }
     return cab + names + folderTable + files + data;
 }
 

@@ -25,6 +25,8 @@ struct StoredCabinetOptions {
     std::int32_t folderIndex = -1;  // >= 0: the folder index every file entry carries
     bool checksums = true;          // false: every data block's checksum is 0 (none)
     std::string nextCabinet;        // the next volume's name in the header, if any
+    std::uint16_t setId = 7;
+    std::uint16_t cabinetIndex = 0;  // the cabinet's place in its set, from 0
 };
 
 // Data blocks of up to 32 KB per folder, each folder's members' data in
