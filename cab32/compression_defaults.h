@@ -1,5 +1,5 @@
 // The compression used when a command names none: the values the program
-// shares with the library in HKCU "Software\ArchiverDll\Cab32".
+// shares with the library in its registry key (library_key.h).
 #pragma once
 
 #include "command_line.h"

@@ -1,42 +1,18 @@
-// Owning wrappers for the Win32 handles the library uses, and whole-file reads.
+// The library's open files (owned by the shared handle owner) and whole-file reads.
 #pragma once
 
 #include <windows.h>
 
 #include <cstdint>
 #include <string>
-#include <utility>
+
+#include "handle_owner.h"
 
 namespace cab32 {
 
 // A kernel handle closed with CloseHandle; INVALID_HANDLE_VALUE and null
 // both mean "none".
-class UniqueHandle {
-public:
-    UniqueHandle() = default;
-    explicit UniqueHandle(HANDLE handle) : handle_(handle) {}
-    ~UniqueHandle() { Reset(); }
-    UniqueHandle(const UniqueHandle&) = delete;
-    UniqueHandle& operator=(const UniqueHandle&) = delete;
-    UniqueHandle(UniqueHandle&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
-    UniqueHandle& operator=(UniqueHandle&& other) noexcept {
-        if (this != &other) {
-            Reset();
-            handle_ = std::exchange(other.handle_, nullptr);
-        }
-        return *this;
-    }
-    explicit operator bool() const { return handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE; }
-    HANDLE get() const { return handle_; }
-    HANDLE release() { return std::exchange(handle_, nullptr); }
-    void Reset() {
-        if (*this) CloseHandle(handle_);
-        handle_ = nullptr;
-    }
-
-private:
-    HANDLE handle_ = nullptr;
-};
+using UniqueHandle = tarvik::KernelHandle;
 
 [[nodiscard]] inline UniqueHandle OpenForReading(const std::string& path) {
     return UniqueHandle(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,

@@ -1,7 +1,7 @@
 # The entry points of the archiver library, read from their rows in
-# core/cab32_api.h (the one place they are named): TARVIK_CAB32_EXPORTS
+# interface/cab32_api.h (the one place they are named): TARVIK_CAB32_EXPORTS
 # lists each as Name@Bytes, the bytes of its stdcall arguments.
-set(_cab32_api ${PROJECT_SOURCE_DIR}/core/cab32_api.h)
+set(_cab32_api ${PROJECT_SOURCE_DIR}/interface/cab32_api.h)
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${_cab32_api})
 file(STRINGS ${_cab32_api} _entry_rows REGEX "^inline constexpr EntryPoint<")
 set(TARVIK_CAB32_EXPORTS "")

@@ -3,9 +3,13 @@
 
 #include <windows.h>
 
-#include <utility>
+#include "handle_owner.h"
 
 namespace tarvik {
+
+struct FreeModule {
+    void operator()(HMODULE module) const { FreeLibrary(module); }
+};
 
 class DllModule {
 public:
@@ -13,21 +17,9 @@ public:
     [[nodiscard]] static DllModule Load(const char* fileName) {
         return DllModule(LoadLibraryA(fileName));
     }
-    ~DllModule() { Reset(); }
 
-    DllModule(const DllModule&) = delete;
-    DllModule& operator=(const DllModule&) = delete;
-    DllModule(DllModule&& other) noexcept : module_(std::exchange(other.module_, nullptr)) {}
-    DllModule& operator=(DllModule&& other) noexcept {
-        if (this != &other) {
-            Reset();
-            module_ = std::exchange(other.module_, nullptr);
-        }
-        return *this;
-    }
-
-    explicit operator bool() const { return module_ != nullptr; }
-    HMODULE get() const { return module_; }
+    explicit operator bool() const { return static_cast<bool>(module_); }
+    HMODULE get() const { return module_.get(); }
 
     // The entry point `name` as a pointer to the function type F, or null.
     template <typename F>
@@ -35,7 +27,7 @@ public:
         if (!module_) return nullptr;
         // Through a plain function pointer type so that GCC's
         // -Wcast-function-type accepts the conversion.
-        auto proc = reinterpret_cast<void (*)()>(GetProcAddress(module_, name));
+        auto proc = reinterpret_cast<void (*)()>(GetProcAddress(module_.get(), name));
         return reinterpret_cast<F*>(proc);
     }
 
@@ -46,13 +38,11 @@ public:
         return Find<typename Entry::Function>(entry.name);
     }
 
-    void Reset() {
-        if (module_) FreeLibrary(std::exchange(module_, nullptr));
-    }
+    void Reset() { module_.Reset(); }
 
 private:
     explicit DllModule(HMODULE module) : module_(module) {}
-    HMODULE module_ = nullptr;
+    OwnedHandle<HMODULE, FreeModule> module_;
 };
 
 }  // namespace tarvik

@@ -45,7 +45,7 @@ CompressionDefaults ReadCompressionDefaults() {
     if (!mode) return {CompressionDefaults::Kind::Unreadable};
     const std::optional<DWORD> level = key.ReadDword(kLzxLevelValue);
     if (!level) return {CompressionDefaults::Kind::Unreadable};
-    if (*mode != 1) return {CompressionDefaults::Kind::Mszip};
+    if (*mode != kCompressionModeLzx) return {CompressionDefaults::Kind::Mszip};
     return {CompressionDefaults::Kind::Lzx, static_cast<int>(*level)};
 }
 
@@ -70,8 +70,8 @@ void WriteDirOptions(bool noDirsWhenCompressing, bool noDirsWhenExtracting) {
 
 CompressionDefaultsToWrite CompressionDefaultsForJob(std::string_view compressionType,
                                                      std::string_view compressionSwitch) {
-    if (SameTextIgnoringCase(compressionType, "MSZIP")) return {0, 0};
-    return {1, LevelOfSwitch(compressionSwitch).value_or(kDefaultLzxLevel)};
+    if (SameTextIgnoringCase(compressionType, "MSZIP")) return {kCompressionModeMszip, 0};
+    return {kCompressionModeLzx, LevelOfSwitch(compressionSwitch).value_or(kDefaultLzxLevel)};
 }
 
 RegistryKey OpenLibraryKeyForJob() {

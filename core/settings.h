@@ -10,18 +10,17 @@
 #include <string>
 #include <string_view>
 
+#include "library_key.h"
 #include "registry_key.h"
 
 namespace tarvik {
 
-// Key and value names exactly as stored. "CommpressDir" is misspelt on
-// purpose: settings saved by earlier versions use that name.
+// The program's own key and value names exactly as stored (the library's
+// are in library_key.h). "CommpressDir" is misspelt on purpose: settings
+// saved by earlier versions use that name.
 inline constexpr char kProgramKey[] = "Software\\Tarvik32";
 inline constexpr char kNoDirsWhenCompressingValue[] = "CommpressDir";
 inline constexpr char kNoDirsWhenExtractingValue[] = "ExtractDir";
-inline constexpr char kLibraryKey[] = "Software\\ArchiverDll\\Cab32";
-inline constexpr char kCompressionModeValue[] = "CompressionMode";
-inline constexpr char kLzxLevelValue[] = "LzxCompressLevel";
 
 // A registry write that failed. what() is the Shift-JIS text
 // "'<value name>' の設定に失敗しました", without a closing full stop: the

@@ -5,7 +5,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "owned_handle.h"
+#include "window_handles.h"
 
 namespace tarvik {
 

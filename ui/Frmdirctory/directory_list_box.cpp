@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "sjis_path.h"
-#include "win_handles.h"
+#include "drive_access.h"
 
 namespace tarvik {
 

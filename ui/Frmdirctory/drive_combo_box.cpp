@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "win_handles.h"
+#include "drive_access.h"
 
 namespace tarvik {
 

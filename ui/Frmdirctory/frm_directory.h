@@ -13,7 +13,7 @@
 #include "drive_combo_box.h"
 #include "modal_loop.h"
 #include "modal_steps.h"
-#include "owned_handle.h"
+#include "window_handles.h"
 
 namespace tarvik {
 

@@ -11,7 +11,7 @@
 #include "message_filter.h"
 #include "modal_loop.h"
 #include "modal_steps.h"
-#include "owned_handle.h"
+#include "window_handles.h"
 
 namespace tarvik {
 

@@ -1,40 +1,13 @@
-// Owns one handle of the window system and releases it: the program's fonts,
-// bitmaps, image lists and the accelerator table.
+// The handles of the window system the program owns: its fonts, bitmaps,
+// image lists and the accelerator table, each freed by the shared handle owner.
 #pragma once
 
 #include <windows.h>
 #include <commctrl.h>
 
-#include <utility>
+#include "handle_owner.h"
 
 namespace tarvik {
-
-// `Release` is a function object that frees a `Handle`.
-template <typename Handle, typename Release>
-class OwnedHandle {
-public:
-    OwnedHandle() = default;
-    explicit OwnedHandle(Handle handle) : handle_(handle) {}
-    ~OwnedHandle() { Reset(); }
-    OwnedHandle(const OwnedHandle&) = delete;
-    OwnedHandle& operator=(const OwnedHandle&) = delete;
-    OwnedHandle(OwnedHandle&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
-    OwnedHandle& operator=(OwnedHandle&& other) noexcept {
-        if (this != &other) {
-            Reset();
-            handle_ = std::exchange(other.handle_, nullptr);
-        }
-        return *this;
-    }
-    Handle get() const { return handle_; }
-    explicit operator bool() const { return handle_ != nullptr; }
-    void Reset() {
-        if (handle_) Release{}(std::exchange(handle_, nullptr));
-    }
-
-private:
-    Handle handle_ = nullptr;
-};
 
 struct DeleteGdiObject {
     void operator()(HGDIOBJ object) const { DeleteObject(object); }

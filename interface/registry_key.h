@@ -4,9 +4,14 @@
 #include <windows.h>
 
 #include <optional>
-#include <utility>
+
+#include "handle_owner.h"
 
 namespace tarvik {
+
+struct CloseRegistryKey {
+    void operator()(HKEY key) const { RegCloseKey(key); }
+};
 
 class RegistryKey {
 public:
@@ -15,9 +20,12 @@ public:
     // Opens an existing key for full access. A key the user may read but not
     // write therefore does not open: callers treat it as absent.
     [[nodiscard]] static RegistryKey Open(HKEY root, const char* subKey) {
-        HKEY key = nullptr;
-        if (RegOpenKeyExA(root, subKey, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return {};
-        return RegistryKey(key);
+        return OpenWith(root, subKey, KEY_ALL_ACCESS);
+    }
+
+    // Opens an existing key for reading its values only.
+    [[nodiscard]] static RegistryKey OpenForReading(HKEY root, const char* subKey) {
+        return OpenWith(root, subKey, KEY_QUERY_VALUE);
     }
 
     // Opens the key for full access, creating it (empty) when it is absent.
@@ -30,21 +38,8 @@ public:
         return RegistryKey(key);
     }
 
-    ~RegistryKey() { Reset(); }
-
-    RegistryKey(const RegistryKey&) = delete;
-    RegistryKey& operator=(const RegistryKey&) = delete;
-    RegistryKey(RegistryKey&& other) noexcept : key_(std::exchange(other.key_, nullptr)) {}
-    RegistryKey& operator=(RegistryKey&& other) noexcept {
-        if (this != &other) {
-            Reset();
-            key_ = std::exchange(other.key_, nullptr);
-        }
-        return *this;
-    }
-
-    explicit operator bool() const { return key_ != nullptr; }
-    HKEY get() const { return key_; }
+    explicit operator bool() const { return static_cast<bool>(key_); }
+    HKEY get() const { return key_.get(); }
 
     // The value as a 32-bit integer; nothing when the key is not open, the
     // value is missing or it is of another type than REG_DWORD.
@@ -53,7 +48,7 @@ public:
         DWORD type = 0;
         DWORD value = 0;
         DWORD size = sizeof(value);
-        const LONG status = RegQueryValueExA(key_, name, nullptr, &type,
+        const LONG status = RegQueryValueExA(key_.get(), name, nullptr, &type,
                                              reinterpret_cast<BYTE*>(&value), &size);
         if (status != ERROR_SUCCESS || type != REG_DWORD || size != sizeof(value)) {
             return std::nullopt;
@@ -65,17 +60,22 @@ public:
     // registry refuses the write.
     bool WriteDword(const char* name, DWORD value) {
         if (!key_) return false;
-        return RegSetValueExA(key_, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+        return RegSetValueExA(key_.get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
                               sizeof(value)) == ERROR_SUCCESS;
     }
 
-    void Reset() {
-        if (key_) RegCloseKey(std::exchange(key_, nullptr));
-    }
+    void Reset() { key_.Reset(); }
 
 private:
     explicit RegistryKey(HKEY key) : key_(key) {}
-    HKEY key_ = nullptr;
+
+    [[nodiscard]] static RegistryKey OpenWith(HKEY root, const char* subKey, REGSAM access) {
+        HKEY key = nullptr;
+        if (RegOpenKeyExA(root, subKey, 0, access, &key) != ERROR_SUCCESS) return {};
+        return RegistryKey(key);
+    }
+
+    OwnedHandle<HKEY, CloseRegistryKey> key_;
 };
 
 }  // namespace tarvik

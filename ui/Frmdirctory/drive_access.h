@@ -5,34 +5,32 @@
 #include <windows.h>
 
 #include <string>
-#include <utility>
+
+#include "handle_owner.h"
 
 namespace tarvik {
+
+struct CloseFileSearch {
+    static bool IsNone(HANDLE search) { return search == nullptr || search == INVALID_HANDLE_VALUE; }
+    void operator()(HANDLE search) const { FindClose(search); }
+};
 
 // Owns one FindFirstFileA search and walks its entries.
 class FileSearch {
 public:
     [[nodiscard]] static FileSearch Start(const std::string& pattern) {
         FileSearch search;
-        search.handle_ = FindFirstFileA(pattern.c_str(), &search.entry_);
+        search.handle_ = OwnedHandle<HANDLE, CloseFileSearch>(FindFirstFileA(pattern.c_str(), &search.entry_));
         return search;
     }
-    ~FileSearch() {
-        if (handle_ != INVALID_HANDLE_VALUE) FindClose(handle_);
-    }
-    FileSearch(const FileSearch&) = delete;
-    FileSearch& operator=(const FileSearch&) = delete;
-    FileSearch(FileSearch&& other) noexcept
-        : handle_(std::exchange(other.handle_, INVALID_HANDLE_VALUE)), entry_(other.entry_) {}
-    FileSearch& operator=(FileSearch&&) = delete;
 
-    bool Found() const { return handle_ != INVALID_HANDLE_VALUE; }
+    bool Found() const { return static_cast<bool>(handle_); }
     const WIN32_FIND_DATAA& Entry() const { return entry_; }
-    [[nodiscard]] bool Next() { return FindNextFileA(handle_, &entry_) != FALSE; }
+    [[nodiscard]] bool Next() { return FindNextFileA(handle_.get(), &entry_) != FALSE; }
 
 private:
     FileSearch() = default;
-    HANDLE handle_ = INVALID_HANDLE_VALUE;
+    OwnedHandle<HANDLE, CloseFileSearch> handle_;
     WIN32_FIND_DATAA entry_{};
 };
 
