@@ -118,8 +118,9 @@ int RunList(const CabCommand& command, OutputText& output) {
     return kOk;
 }
 
-// The folder of -f: the program passes it unquoted, so a folder with blanks
-// arrives as several tokens; they are joined again.
+// The folder of -f. Tarvik32 quotes a folder with blanks, as it does the
+// folder of -x; a caller that passes it unquoted sends several tokens, which
+// are joined again.
 std::string SelfExtractFolder(const CabCommand& command) {
     std::string folder = command.folder;
     for (const std::string& part : command.names) folder += " " + part;
