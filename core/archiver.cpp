@@ -7,7 +7,6 @@
 
 #include "cab32_api.h"
 #include "dll_module.h"
-#include "list_box_items.h"
 
 namespace tarvik {
 
@@ -19,12 +18,6 @@ DllModule LoadArchiver() { return DllModule::Load(cab32::kLibraryFileName); }
 std::size_t BoundedLength(const char* text, std::size_t limit) {
     const void* nul = std::memchr(text, '\0', limit);
     return nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - text) : limit;
-}
-
-bool IsPlainListBox(HWND window) {
-    char className[32] = {};
-    if (!window || !GetClassNameA(window, className, sizeof className)) return false;
-    return lstrcmpiA(className, "ListBox") == 0;
 }
 
 }  // namespace
@@ -81,31 +74,37 @@ int RunArchiverCommand(HWND owner, const char* commandLine, char* output, std::i
     return result;
 }
 
-void ListArchiveMembers(HWND owner, const char* archivePath, HWND targetListBox) {
+std::vector<std::string> ArchiveMembers(HWND owner, const char* archivePath) {
     std::vector<char> record(cab32::kMemberRecordSize, '\0');
-    if (!IsPlainListBox(targetListBox)) return;
+    std::vector<std::string> members;
 
     const DllModule library = LoadArchiver();
     const auto open = library.Find(cab32::kCabOpenArchive);
     const auto close = library.Find(cab32::kCabCloseArchive);
     const auto findFirst = library.Find(cab32::kCabFindFirst);
     const auto findNext = library.Find(cab32::kCabFindNext);
-    if (!open || !close || !findFirst || !findNext) return;
+    if (!open || !close || !findFirst || !findNext) return members;
 
     const HANDLE archive = open(owner, archivePath ? archivePath : "", cab32::kOpenMode);
-    if (!archive) return;  // nothing to enumerate, nothing to close
+    if (!archive) return members;  // nothing to enumerate, nothing to close
 
     const char* path = record.data() + cab32::kRecordPath.offset;
     const std::size_t pathRoom = record.size() - cab32::kRecordPath.offset;
-    std::vector<std::string> members;
     for (int found = findFirst(archive, cab32::kEveryMember, record.data()); found != -1;
          found = findNext(archive, record.data())) {
         // The path is read only within the record, whatever the library wrote.
         members.emplace_back(path, BoundedLength(path, pathRoom));
     }
     close(archive);
-    // All at once: a cabinet may hold 65,535 members.
-    AppendListBoxItems(targetListBox, members);
+    return members;
+}
+
+std::optional<std::string> ArchiverPath() {
+    const DllModule library = LoadArchiver();
+    if (!library) return std::nullopt;
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(library.get(), path, MAX_PATH);
+    return std::string(path);
 }
 
 }  // namespace tarvik

@@ -7,6 +7,9 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
 
 namespace tarvik {
 
@@ -27,8 +30,12 @@ bool ArchiverCheckArchive(const char* archivePath, int mode);
 // output holds the library's text, NUL-terminated within outputSize bytes.
 int RunArchiverCommand(HWND owner, const char* commandLine, char* output, std::int32_t outputSize);
 
-// Appends the path of every member of the archive to a plain list box, in the
-// order the library reports them. Does nothing for any other kind of window.
-void ListArchiveMembers(HWND owner, const char* archivePath, HWND targetListBox);
+// The path of every member of the archive, in the order the library reports
+// them; none when the library or the archive cannot be opened.
+std::vector<std::string> ArchiveMembers(HWND owner, const char* archivePath);
+
+// The file the DLL search finds for the library, as the loaded module names
+// itself; nothing when the library does not load.
+std::optional<std::string> ArchiverPath();
 
 }  // namespace tarvik

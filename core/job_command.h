@@ -1,5 +1,5 @@
-// The command string of one archive job, built from what the main window holds
-// when the job starts.
+// The command string of one archive job, built from the choices the user
+// made for it.
 #pragma once
 
 #include <optional>

@@ -1,7 +1,7 @@
-// The five operations and the nine compression types the main window offers:
-// their items, their command switches, and which of the main window's
-// controls each operation uses. Nothing here touches a window; the main
-// window applies these tables.
+// The five operations and the nine compression types a job can name: their
+// items (the names the user chooses them by) and their command switches.
+// Which controls of the window each operation uses is the window's own
+// table (ui/main_window/operation_controls.h).
 #pragma once
 
 #include <optional>
@@ -11,39 +11,19 @@ namespace tarvik {
 
 enum class JobKind { Compress, Extract, SelfExtract, List, Test };
 
-// The controls of the main window that an operation enables or shows. Every
-// change of operation also empties edtMelt, hides CheckListBox1 and shows
-// ListBox1 (Extract may then show CheckListBox1 in its place); no other
-// control is touched.
-struct OperationControls {
-    bool panel1Visible;    // the file list buttons
-    bool cobTypeEnabled;   // the compression type
-    bool edtMeltEnabled;   // the extraction folder
-    bool cmdDirecEnabled;  // its browse button
-    bool checkBox1Enabled;  // no folders when compressing
-    bool checkBox2Enabled;  // no folders when extracting
-    bool checkBox3Enabled;  // choose the members to extract
-    bool checkBox4Enabled;  // multi-volume
-};
-
-inline constexpr bool kOn = true;
-inline constexpr bool kOff = false;
-
 struct JobKindInfo {
     JobKind kind;
-    const char* item;             // item text of the operation box
-    const char* operationSwitch;  // shown in edtPara1
-    OperationControls controls;
+    const char* item;             // the name the operation is chosen by
+    const char* operationSwitch;  // its command switch
 };
 
-// In the item order of the operation box.
+// In the order the operations are offered.
 inline constexpr JobKindInfo kJobKinds[] = {
-    //                                            Panel1 cobType edtMelt cmdDirec CheckBox1 CheckBox2 CheckBox3 CheckBox4
-    {JobKind::Compress, "圧縮", "-a",             {kOn,  kOn,    kOff,   kOff,    kOn,      kOff,     kOff,     kOn}},
-    {JobKind::Extract, "解凍", "-x",              {kOff, kOff,   kOn,    kOn,     kOff,     kOn,      kOn,      kOn}},
-    {JobKind::SelfExtract, "自己解凍書庫", "-f",  {kOff, kOff,   kOn,    kOn,     kOff,     kOff,     kOff,     kOff}},
-    {JobKind::List, "内容一覧", "-l",             {kOff, kOff,   kOff,   kOff,    kOff,     kOff,     kOff,     kOff}},
-    {JobKind::Test, "検査", "-t",                 {kOff, kOff,   kOff,   kOff,    kOff,     kOff,     kOff,     kOff}},
+    {JobKind::Compress, "圧縮", "-a"},
+    {JobKind::Extract, "解凍", "-x"},
+    {JobKind::SelfExtract, "自己解凍書庫", "-f"},
+    {JobKind::List, "内容一覧", "-l"},
+    {JobKind::Test, "検査", "-t"},
 };
 
 // The row of an operation.
@@ -54,15 +34,12 @@ constexpr const JobKindInfo& JobKindInfoOf(JobKind kind) {
     return kJobKinds[0];
 }
 
-// What choosing the operation leaves enabled and visible.
-constexpr const OperationControls& OperationControlsFor(JobKind kind) { return JobKindInfoOf(kind).controls; }
-
 struct CompressionTypeInfo {
-    const char* item;               // item text of the compression box
-    const char* compressionSwitch;  // shown in edtType
+    const char* item;               // the name the type is chosen by
+    const char* compressionSwitch;  // its command switch
 };
 
-// In the item order of the compression box.
+// In the order the types are offered.
 inline constexpr CompressionTypeInfo kCompressionTypes[] = {
     {"LZX 15", "-ml15"}, {"LZX 16", "-ml16"}, {"LZX 17", "-ml17"}, {"LZX 18", "-ml18"},
     {"LZX 19", "-ml19"}, {"LZX 20", "-ml20"}, {"LZX 21", "-ml21"}, {"MSZIP", "-mz"},
@@ -71,10 +48,10 @@ inline constexpr CompressionTypeInfo kCompressionTypes[] = {
 
 // The job kind named by an operation switch (letter case ignored).
 std::optional<JobKind> JobKindFromSwitch(std::string_view operationSwitch);
-// The job kind named by an item of the operation box (letter case ignored).
+// The job kind named by an operation's item (letter case ignored).
 std::optional<JobKind> JobKindFromItem(std::string_view item);
-// The switch of an item of the compression box (letter case ignored), or
-// nothing for a text that is no item.
+// The switch of a compression type's item (letter case ignored), or nothing
+// for a text that is no item.
 std::optional<std::string_view> CompressionSwitchOf(std::string_view item);
 
 }  // namespace tarvik

@@ -158,7 +158,8 @@ void TfrmCabMain::edtCabChange() {
     // with single selection. The list box is re-made for the switch while it
     // is empty, so tens of thousands of members are never copied over.
     RecreateListBox1(true);
-    ListArchiveMembers(window_, path.c_str(), ListBox1);
+    // All at once: a cabinet may hold 65,535 members.
+    AppendListBoxItems(ListBox1, ArchiveMembers(window_, path.c_str()));
     if (SendMessageA(ListBox1, LB_GETCOUNT, 0, 0) == 0) RecreateListBox1(false);
 }
 

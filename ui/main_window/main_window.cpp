@@ -4,12 +4,11 @@
 #include <shellapi.h>
 
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "archiver.h"
-#include "cab32_api.h"
-#include "dll_module.h"
 #include "error_box.h"
 #include "list_files.h"
 #include "main_layout.h"
@@ -199,11 +198,8 @@ void TfrmCabMain::FormCreate() {
     } else {
         SetWindowTextA(Label5, ("CAB32.DLL Ver" + LibraryVersionText(version)).c_str());
         // Show which library file the DLL search actually found.
-        const DllModule library = DllModule::Load(cab32::kLibraryFileName);
-        if (library) {
-            char path[MAX_PATH] = {};
-            GetModuleFileNameA(library.get(), path, MAX_PATH);
-            SetWindowTextA(Label6, (std::string("現在のCAB32.DLLは　") + path).c_str());
+        if (const std::optional<std::string> path = ArchiverPath()) {
+            SetWindowTextA(Label6, ("現在のCAB32.DLLは　" + *path).c_str());
         }
     }
     DragAcceptFiles(edtCab, TRUE);

@@ -16,6 +16,7 @@
 #include "job_command.h"
 #include "main_window_steps.h"
 #include "message_filter.h"
+#include "operation_controls.h"
 #include "window_handles.h"
 
 namespace tarvik {

@@ -1,5 +1,5 @@
 // The operation and compression boxes, and the controls each operation uses
-// (the table in operations.h).
+// (the table in operation_controls.h).
 #include <optional>
 #include <string>
 
