@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <iterator>
 #include <string>
+#include <vector>
 
+#include "compression_items.h"
 #include "key_access.h"
 
 using namespace tarvik;
@@ -97,19 +100,25 @@ TEST_F(Settings, DirOptionsRoundTripAndReadingStopsAtTheFirstFailure) {
     EXPECT_EQ(ReadDirOptions().noDirsWhenExtracting, std::nullopt);
 }
 
+// Every item of the compression box, and the texts a job may carry besides:
+// the item in another letter case, no type at all, a switch whose level is
+// no number.
 TEST_F(Settings, CompressJobValuesReadBackAtTheNextStart) {
-    struct Case { const char* type; const char* compressionSwitch; DWORD mode, level; Kind kind; };
-    for (const Case& c : {Case{"MSZIP", "-mz", 0, 0, Kind::Mszip}, Case{"mszip", "-mz", 0, 0, Kind::Mszip},
-                          Case{"LZX 18", "-ml18", 1, 18, Kind::Lzx}, Case{"無圧縮", "-ms", 1, 15, Kind::Lzx},
-                          Case{"", "", 1, 15, Kind::Lzx}, Case{"LZX 15", "-ml1x", 1, 15, Kind::Lzx}}) {
-        const CompressionDefaultsToWrite values = CompressionDefaultsForJob(c.type, c.compressionSwitch);
-        EXPECT_EQ(values.mode, c.mode) << c.compressionSwitch;
-        EXPECT_EQ(values.level, c.level) << c.compressionSwitch;
+    std::vector<testing_support::CompressionItem> cases(std::begin(testing_support::kCompressionItems),
+                                                        std::end(testing_support::kCompressionItems));
+    cases.push_back({"mszip", "-mz", 0, 0});
+    cases.push_back({"", "", 1, 15});
+    cases.push_back({"LZX 15", "-ml1x", 1, 15});
+    for (const testing_support::CompressionItem& c : cases) {
+        SCOPED_TRACE(std::string(c.item) + " " + c.compressionSwitch);
+        const CompressionDefaultsToWrite values = CompressionDefaultsForJob(c.item, c.compressionSwitch);
+        EXPECT_EQ(values.mode, c.mode);
+        EXPECT_EQ(values.level, c.level);
         RegistryKey key = OpenLibraryKeyForJob();
         WriteCompressionDefaults(key, values);
         const CompressionDefaults read = ReadCompressionDefaults();
-        EXPECT_EQ(read.kind, c.kind) << c.compressionSwitch;
-        if (c.kind == Kind::Lzx) {
+        EXPECT_EQ(read.kind, c.mode == 1 ? Kind::Lzx : Kind::Mszip);
+        if (c.mode == 1) {
             EXPECT_EQ(read.level, static_cast<int>(c.level));
         }
     }

@@ -59,10 +59,10 @@ void FakeCab32::Offer(int functionIndex, bool offered) {
 
 void FakeCab32::OfferNothing() { std::memset(script_->offered, 0, sizeof script_->offered); }
 
-void FakeCab32::SetMembers(std::initializer_list<const char*> members) {
+void FakeCab32::SetMembers(const std::vector<std::string>& members) {
     script_->memberCount = 0;
-    for (const char* member : members) {
-        std::strncpy(script_->members[script_->memberCount++], member,
+    for (const std::string& member : members) {
+        std::strncpy(script_->members[script_->memberCount++], member.c_str(),
                      sizeof script_->members[0] - 1);
     }
 }

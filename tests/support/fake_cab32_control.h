@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include <initializer_list>
+#include <vector>
 #include <string>
 
 #include "fake_cab32_script.h"
@@ -33,7 +33,7 @@ public:
 
     void Offer(int functionIndex, bool offered = true);
     void OfferNothing();
-    void SetMembers(std::initializer_list<const char*> members);
+    void SetMembers(const std::vector<std::string>& members);
     void SetOutput(const std::string& text);
 
 private:

@@ -3,6 +3,9 @@
 #include <shlobj.h>
 
 #include <fstream>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "main_window.h"
 #include "sjis_path.h"
@@ -116,59 +119,62 @@ TEST(CommandLine, ANameOutsideShiftJisIsListedUnderAPathThatNamesIt) {
     for (const ShownMessage& message : f.steps.messages) EXPECT_EQ(message.text.find("Shift-JIS"), std::string::npos);
 }
 
-TEST(CommandLine, OneSoundCabinetIsOpenedForExtraction) {
-    MainWindowFixture f;
-    TempFolder folder;
-    const std::string cabinet = folder.File("in.cab", "MSCF");
-    f.fake->script().checkAnswer = fake_cab32::kCheckCabinetFile;
-    f.fake->SetMembers({"a.txt", "b.txt"});
-    f.Start("Tarvik32.exe \"" + cabinet + "\"");
-    EXPECT_EQ(TextOf(f.window->edtCab), cabinet);
-    EXPECT_EQ(TextOf(f.window->cobPara1), "解凍");
-    EXPECT_EQ(ListItems(f.window->ListBox1), (std::vector<std::string>{"a.txt", "b.txt"}));
-    EXPECT_EQ(f.fake->script().cabCalls, 0);
+namespace {
+
+// The text with every "{}" replaced by the folder.
+std::string InFolder(std::string text, const std::string& folder) {
+    for (std::size_t at = text.find("{}"); at != std::string::npos; at = text.find("{}", at + folder.size())) {
+        text.replace(at, 2, folder);
+    }
+    return text;
 }
 
-TEST(CommandLine, OneFileIsCompressedIntoACabinetNamedAfterIt) {
-    MainWindowFixture f;
-    TempFolder folder;
-    const std::string file = folder.File("report.txt");
-    SetCurrentDirectoryA(folder.path().c_str());
-    f.Start("Tarvik32.exe report.txt");
-    EXPECT_EQ(ListItems(f.window->ListBox1), (std::vector<std::string>{file}));
-    EXPECT_EQ(TextOf(f.window->edtCab), folder.path() + "\\report.cab");
-    ASSERT_EQ(f.fake->script().cabCalls, 1);
-    EXPECT_EQ(std::string(f.fake->script().lastCommand).rfind("-a ", 0), 0u);
-}
+}  // namespace
 
-TEST(CommandLine, TwoFilesAreCompressedTogether) {
-    MainWindowFixture f;
-    TempFolder folder;
-    const std::string a = folder.File("a.b.txt");
-    const std::string b = folder.File("c.txt");
-    f.Start("Tarvik32.exe " + a + " " + b);
-    EXPECT_EQ(ListItems(f.window->ListBox1), (std::vector<std::string>{a, b}));
-    EXPECT_EQ(TextOf(f.window->edtCab), folder.path() + "\\a.b.cab");
-    EXPECT_EQ(f.fake->script().cabCalls, 1);
-}
-
-TEST(CommandLine, AFolderWithATrailingSeparatorChangesNothing) {
-    MainWindowFixture f;
-    TempFolder folder;
-    f.Start("Tarvik32.exe " + folder.path() + "\\");
-    EXPECT_TRUE(ListItems(f.window->ListBox1).empty());
-    EXPECT_EQ(TextOf(f.window->edtCab), "");
-    EXPECT_EQ(f.fake->script().cabCalls, 0);
-}
-
-TEST(CommandLine, AnExistingDerivedCabinetIsNeverAddedTo) {
-    MainWindowFixture f;
-    TempFolder folder;
-    const std::string file = folder.File("data.txt");
-    folder.File("data.cab", "MSCF");
-    f.fake->script().checkAnswer = fake_cab32::kCheckCabinetFile;
-    f.fake->SetMembers({"old.txt"});
-    f.Start("Tarvik32.exe " + file);
-    EXPECT_EQ(ListItems(f.window->ListBox1), (std::vector<std::string>{"old.txt"}));
-    EXPECT_EQ(f.fake->script().cabCalls, 0);
+// What the window makes of the files named on its command line: one sound
+// cabinet is opened for extraction; files are listed and compressed at once
+// into a cabinet named after the first, unless that cabinet exists already
+// (it is then shown, not added to); a folder named with a trailing "\"
+// changes nothing. "{}" stands for a fresh folder.
+TEST(CommandLine, WhatTheArgumentsStart) {
+    struct Case {
+        const char* name;
+        std::vector<std::pair<const char*, const char*>> files;  // made in the folder: name, content
+        std::vector<std::string> members;  // what the library lists for any cabinet
+        bool fromTheFolder;                // started with the folder as the current folder
+        const char* arguments;
+        std::vector<std::string> listed;
+        const char* archive;         // the archive field afterwards
+        const char* operation;       // the operation afterwards
+        const char* commandStart;    // how the one command begins; null: the library runs none
+    };
+    const Case cases[] = {
+        {"one sound cabinet", {{"in.cab", "MSCF"}}, {"a.txt", "b.txt"}, false, "\"{}\\in.cab\"",
+         {"a.txt", "b.txt"}, "{}\\in.cab", "解凍", nullptr},
+        {"one file, by a name in the current folder", {{"report.txt", "x"}}, {}, true, "report.txt",
+         {"{}\\report.txt"}, "{}\\report.cab", "圧縮", "-a "},
+        {"two files", {{"a.b.txt", "x"}, {"c.txt", "x"}}, {}, false, "{}\\a.b.txt {}\\c.txt",
+         {"{}\\a.b.txt", "{}\\c.txt"}, "{}\\a.b.cab", "圧縮", "-a "},
+        {"a folder with a trailing separator", {}, {}, false, "{}\\", {}, "", "圧縮", nullptr},
+        {"a file whose cabinet exists already", {{"data.txt", "x"}, {"data.cab", "MSCF"}}, {"old.txt"}, false,
+         "{}\\data.txt", {"old.txt"}, "{}\\data.cab", "圧縮", nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        MainWindowFixture f;
+        TempFolder folder;
+        for (const auto& [name, content] : c.files) folder.File(name, content);
+        f.fake->SetMembers(c.members);
+        if (c.fromTheFolder) SetCurrentDirectoryA(folder.path().c_str());
+        f.Start("Tarvik32.exe " + InFolder(c.arguments, folder.path()));
+        std::vector<std::string> listed;
+        for (const std::string& entry : c.listed) listed.push_back(InFolder(entry, folder.path()));
+        EXPECT_EQ(ListItems(f.window->ListBox1), listed);
+        EXPECT_EQ(TextOf(f.window->edtCab), InFolder(c.archive, folder.path()));
+        EXPECT_EQ(TextOf(f.window->cobPara1), c.operation);
+        ASSERT_EQ(f.fake->script().cabCalls, c.commandStart ? 1 : 0);
+        if (c.commandStart) {
+            EXPECT_EQ(std::string(f.fake->script().lastCommand).rfind(c.commandStart, 0), 0u);
+        }
+    }
 }

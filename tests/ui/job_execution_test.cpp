@@ -5,6 +5,7 @@
 
 #include <fstream>
 
+#include "compression_items.h"
 #include "outbuffer.h"
 #include "sjis_path.h"
 #include "window_test_support.h"
@@ -43,22 +44,17 @@ CHARFORMATA ShownFormat(HWND richEdit) {
 
 }  // namespace
 
-TEST(JobDecision, EmptyArchivePathDoesNothingAtAll) {
-    MainWindowFixture f;
-    f.Start();
-    PressExecute(f);
-    EXPECT_EQ(f.fake->script().cabCalls, 0);
-    EXPECT_FALSE(KeyExists("Software\\ArchiverDll\\Cab32"));
-    EXPECT_EQ(GetFileAttributesA(ResponseFile().c_str()), INVALID_FILE_ATTRIBUTES);
-    EXPECT_TRUE(f.steps.messages.empty());
-}
-
+// Which archive paths reach the library: Compress only a path that does
+// not exist, every other operation only one that exists and passes the
+// library's check. A job that does not run shows nothing. Every job with a
+// path opens (and so creates) the library's key; an empty path does
+// nothing at all.
 TEST(JobDecision, OnlySuitablePathsReachTheLibrary) {
     MainWindowFixture f;
     TempFolder folder;
     const std::string existing = folder.File("in.cab", "MSCF");
+    const std::string damaged = folder.File("bad.cab", "not a cabinet");
     const std::string missing = folder.path() + "\\new.cab";
-    f.fake->script().checkAnswer = fake_cab32::kCheckCabinetFile;
     f.Start();
 
     struct Case {
@@ -67,37 +63,29 @@ TEST(JobDecision, OnlySuitablePathsReachTheLibrary) {
         bool runs;
     };
     const Case cases[] = {
-        {"圧縮", existing, false}, {"圧縮", missing, true},
-        {"解凍", existing, true},  {"解凍", missing, false},
-        {"自己解凍書庫", existing, true}, {"内容一覧", missing, false},
-        {"内容一覧", existing, true}, {"検査", existing, true},
+        {"圧縮", "", false},        {"圧縮", existing, false},         {"圧縮", missing, true},
+        {"解凍", existing, true},   {"解凍", missing, false},          {"自己解凍書庫", existing, true},
+        {"内容一覧", missing, false}, {"内容一覧", existing, true},      {"検査", existing, true},
+        {"検査", damaged, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.operation) + " " + c.path);
+        ResetProgramState();
         f.SelectOperation(c.operation);
         f.SetArchivePath(c.path);
-        const int before = f.fake->script().cabCalls;
+        const int calls = f.fake->script().cabCalls;
+        const std::size_t messages = f.steps.messages.size();
         PressExecute(f);
-        EXPECT_EQ(f.fake->script().cabCalls - before, c.runs ? 1 : 0);
+        EXPECT_EQ(f.fake->script().cabCalls - calls, c.runs ? 1 : 0);
+        if (!c.runs) {
+            EXPECT_EQ(f.steps.messages.size(), messages);
+        }
+        EXPECT_EQ(KeyExists("Software\\ArchiverDll\\Cab32"), !c.path.empty());
+        if (c.path.empty()) {
+            EXPECT_EQ(GetFileAttributesA(ResponseFile().c_str()), INVALID_FILE_ATTRIBUTES);
+        }
         DeleteFileA(missing.c_str());
     }
-    // Compress created the key; every job with a path opens (creates) it.
-    EXPECT_TRUE(KeyExists("Software\\ArchiverDll\\Cab32"));
-}
-
-TEST(JobDecision, ArchiveFailingTheCheckIsLeftAlone) {
-    MainWindowFixture f;
-    TempFolder folder;
-    const std::string damaged = folder.File("bad.cab", "not a cabinet");
-    f.fake->script().checkAnswer = fake_cab32::kCheckCabinetFile;
-    f.Start();
-    f.SelectOperation("検査");
-    f.SetArchivePath(damaged);
-    PressExecute(f);
-    EXPECT_EQ(f.fake->script().cabCalls, 0);
-    EXPECT_TRUE(f.steps.messages.empty());
-    // The key is opened (and so created) for every job with a path.
-    EXPECT_TRUE(KeyExists("Software\\ArchiverDll\\Cab32"));
 }
 
 TEST(CompressJob, WritesTheLibraryDefaultsForEachType) {
@@ -105,18 +93,14 @@ TEST(CompressJob, WritesTheLibraryDefaultsForEachType) {
     TempFolder folder;
     const std::string file = folder.File("a.txt");
     f.Start();
-    const struct {
-        const char* type;
-        DWORD mode, level;
-    } cases[] = {{"MSZIP", 0, 0}, {"LZX 18", 1, 18}, {"無圧縮", 1, 15}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.type);
-        f.SelectCompression(c.type);
+    for (const CompressionItem& row : kCompressionItems) {
+        SCOPED_TRACE(row.item);
+        f.SelectCompression(row.item);
         f.window->SetFileList({file});
         f.SetArchivePath(folder.path() + "\\out.cab");
         PressExecute(f);
-        EXPECT_EQ(ReadDword("CompressionMode"), c.mode);
-        EXPECT_EQ(ReadDword("LzxCompressLevel"), c.level);
+        EXPECT_EQ(ReadDword("CompressionMode"), row.mode);
+        EXPECT_EQ(ReadDword("LzxCompressLevel"), row.level);
     }
 }
 

@@ -5,8 +5,10 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "main_window.h"
+#include "compression_items.h"
 #include "operation_states.h"
 #include "tarvik_version.h"
 #include "window_test_support.h"
@@ -47,6 +49,28 @@ DWORD ReadDword(const char* key, const char* value) {
     return data;
 }
 
+bool KeyExists(const char* path) {
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    RegCloseKey(key);
+    return true;
+}
+
+// The items of a combo box, in its order.
+std::vector<std::string> ComboItems(HWND comboBox) {
+    std::vector<std::string> items;
+    const auto count = SendMessageA(comboBox, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        std::string text(static_cast<std::size_t>(SendMessageA(comboBox, CB_GETLBTEXTLEN, i, 0)), '\0');
+        SendMessageA(comboBox, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text.data()));
+        items.push_back(text);
+    }
+    return items;
+}
+
+constexpr char kLibraryKey[] = "Software\\ArchiverDll\\Cab32";
+constexpr char kProgramKey[] = "Software\\Tarvik32";
+
 }  // namespace
 
 TEST(MainWindowStartUp, WithoutLibraryShowsNotFoundAndCompress) {
@@ -81,39 +105,54 @@ TEST(MainWindowStartUp, LibraryVersionTextIsShortest) {
     EXPECT_EQ(tarvik::LibraryVersionText(105), "1.05");
 }
 
+// What start-up selects from the values a run left in the registry: the
+// library's compression defaults and the program's two check boxes.
 TEST(MainWindowStartUp, RestoresCompressionAndCheckBoxesFromTheRegistry) {
-    MainWindowFixture f;
-    WriteDword("Software\\ArchiverDll\\Cab32", "CompressionMode", 1);
-    WriteDword("Software\\ArchiverDll\\Cab32", "LzxCompressLevel", 19);
-    WriteDword("Software\\Tarvik32", "CommpressDir", 5);
-    WriteDword("Software\\Tarvik32", "ExtractDir", 1);
-
-    f.Start();
-    EXPECT_EQ(TextOf(f.window->cobType), "LZX 19");
-    EXPECT_EQ(TextOf(f.window->edtType), "-ml19");
-    EXPECT_EQ(SendMessageA(f.window->CheckBox1, BM_GETCHECK, 0, 0), BST_CHECKED);
-    EXPECT_EQ(SendMessageA(f.window->CheckBox2, BM_GETCHECK, 0, 0), BST_CHECKED);
-}
-
-TEST(MainWindowStartUp, ALevelWithoutItemSelectsNothingButShowsItsSwitch) {
-    MainWindowFixture f;
-    WriteDword("Software\\ArchiverDll\\Cab32", "CompressionMode", 1);
-    WriteDword("Software\\ArchiverDll\\Cab32", "LzxCompressLevel", 22);
-    f.Start();
-    EXPECT_EQ(SendMessageA(f.window->cobType, CB_GETCURSEL, 0, 0), CB_ERR);
-    EXPECT_EQ(TextOf(f.window->edtType), "-ml22");
-}
-
-TEST(MainWindowStartUp, LibraryKeyWithoutValuesStillRestoresCheckBoxes) {
-    MainWindowFixture f;
-    CreateKey("Software\\ArchiverDll\\Cab32");  // the library's key, without values
-    WriteDword("Software\\Tarvik32", "ExtractDir", 1);
-    WriteDword("Software\\Tarvik32", "CommpressDir", 1);
-
-    f.Start();
-    EXPECT_EQ(TextOf(f.window->cobType), "MSZIP");
-    EXPECT_EQ(TextOf(f.window->edtType), "-mz");
-    EXPECT_EQ(SendMessageA(f.window->CheckBox2, BM_GETCHECK, 0, 0), BST_CHECKED);
+    struct Value {
+        const char* key;
+        const char* name;  // null: the key alone, without values
+        DWORD data;
+    };
+    struct Case {
+        const char* name;
+        std::vector<Value> values;
+        const char* type;        // the selected compression item; empty: none selected
+        const char* typeSwitch;  // shown in edtType
+        bool noDirsWhenCompressing;
+        bool noDirsWhenExtracting;
+    };
+    const Case cases[] = {
+        {"an LZX level with its item",
+         {{kLibraryKey, "CompressionMode", 1}, {kLibraryKey, "LzxCompressLevel", 19},
+          {kProgramKey, "CommpressDir", 5}, {kProgramKey, "ExtractDir", 1}},
+         "LZX 19", "-ml19", true, true},
+        {"an LZX level without an item selects nothing but shows its switch",
+         {{kLibraryKey, "CompressionMode", 1}, {kLibraryKey, "LzxCompressLevel", 22}},
+         "", "-ml22", false, false},
+        {"the library's key without values still restores the check boxes",
+         {{kLibraryKey, nullptr, 0}, {kProgramKey, "ExtractDir", 1}, {kProgramKey, "CommpressDir", 1}},
+         "MSZIP", "-mz", true, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        MainWindowFixture f;
+        for (const Value& value : c.values) {
+            if (value.name) {
+                WriteDword(value.key, value.name, value.data);
+            } else {
+                CreateKey(value.key);
+            }
+        }
+        f.Start();
+        if (*c.type) {
+            EXPECT_EQ(TextOf(f.window->cobType), c.type);
+        } else {
+            EXPECT_EQ(SendMessageA(f.window->cobType, CB_GETCURSEL, 0, 0), CB_ERR);
+        }
+        EXPECT_EQ(TextOf(f.window->edtType), c.typeSwitch);
+        EXPECT_EQ(SendMessageA(f.window->CheckBox1, BM_GETCHECK, 0, 0) == BST_CHECKED, c.noDirsWhenCompressing);
+        EXPECT_EQ(SendMessageA(f.window->CheckBox2, BM_GETCHECK, 0, 0) == BST_CHECKED, c.noDirsWhenExtracting);
+    }
 }
 
 TEST(MainWindowStartUp, ActivationRunsOnceOnly) {
@@ -130,6 +169,9 @@ TEST(MainWindowStartUp, ActivationRunsOnceOnly) {
 TEST(OperationSelection, EachOperationEnablesOnlyWhatItUses) {
     MainWindowFixture f;
     f.Start();
+    std::vector<std::string> items;
+    for (const OperationColumn& operation : kOperationColumns) items.push_back(operation.item);
+    EXPECT_EQ(ComboItems(f.window->cobPara1), items);  // the documented order
     for (std::size_t column = 0; column < kOperationCount; ++column) {
         const OperationColumn& operation = kOperationColumns[column];
         SCOPED_TRACE(operation.operationSwitch);
@@ -178,66 +220,59 @@ TEST(OperationSelection, AnyOperationWithAnEmptyArchiveFieldEmptiesTheList) {
     }
 }
 
-TEST(OperationSelection, CompressionTypeSetsItsSwitch) {
+TEST(OperationSelection, EachCompressionTypeSetsItsSwitch) {
     MainWindowFixture f;
     f.Start();
-    const std::pair<const char*, const char*> cases[] = {
-        {"LZX 19", "-ml19"}, {"LZX 15", "-ml15"}, {"MSZIP", "-mz"}, {"無圧縮", "-ms"}};
-    for (const auto& [item, expected] : cases) {
-        f.SelectCompression(item);
-        EXPECT_EQ(TextOf(f.window->edtType), expected) << item;
+    std::vector<std::string> items;
+    for (const CompressionItem& row : kCompressionItems) items.push_back(row.item);
+    EXPECT_EQ(ComboItems(f.window->cobType), items);  // the documented order
+    for (const CompressionItem& row : kCompressionItems) {
+        f.SelectCompression(row.item);
+        EXPECT_EQ(TextOf(f.window->edtType), row.compressionSwitch) << row.item;
     }
 }
 
-TEST(MainWindowClosing, RefusedWhileTheLibraryIsBusy) {
-    MainWindowFixture f;
-    f.Start();
-    std::ofstream(ResponseFile()) << "a\r\n";
-    f.SetCheck(f.window->CheckBox1, true);
-    f.fake->script().running = 1;
-    SendMessageA(f.window->hwnd(), WM_CLOSE, 0, 0);
-    EXPECT_TRUE(IsWindow(f.window->hwnd()));
-    EXPECT_EQ(GetFileAttributesA(ResponseFile().c_str()) != INVALID_FILE_ATTRIBUTES, true);
-    HKEY key;
-    EXPECT_NE(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Tarvik32", 0, KEY_READ, &key), ERROR_SUCCESS);
-    EXPECT_EQ(SendMessageA(f.window->hwnd(), WM_QUERYENDSESSION, 0, 0), FALSE);
-}
-
-TEST(MainWindowClosing, SavesCheckBoxesAndRemovesTheResponseFile) {
-    MainWindowFixture f;
-    f.Start();
-    std::ofstream(ResponseFile()) << "a\r\n";
-    f.SetCheck(f.window->CheckBox1, true);
-    f.SelectOperation("解凍");
-    f.SetCheck(f.window->CheckBox2, true);
-    f.SelectOperation("検査");  // CheckBox2 is now disabled, but still saved
-    const HWND window = f.window->hwnd();
-    SendMessageA(window, WM_CLOSE, 0, 0);
-    EXPECT_FALSE(IsWindow(window));
-    EXPECT_EQ(ReadDword("Software\\Tarvik32", "CommpressDir"), 1u);
-    EXPECT_EQ(ReadDword("Software\\Tarvik32", "ExtractDir"), 1u);
-    EXPECT_EQ(GetFileAttributesA(ResponseFile().c_str()), INVALID_FILE_ATTRIBUTES);
-}
-
-TEST(MainWindowClosing, EveryCloseOfTheApplicationWindowIsTheMainWindowsClose) {
-    const std::pair<UINT, WPARAM> closes[] = {{WM_CLOSE, 0}, {WM_SYSCOMMAND, SC_CLOSE}};
-    for (const auto& [message, wParam] : closes) {
-        SCOPED_TRACE(message);
+// Each way of closing: the main window's own close, and the application
+// window's close and system-menu close. While the library is busy it is
+// refused (nothing saved, the response file kept, a log-off refused too);
+// otherwise the window closes, both check boxes are saved (one disabled by
+// the operation too) and the response file is removed.
+TEST(MainWindowClosing, EveryCloseIsRefusedWhileTheLibraryIsBusyAndSavesOtherwise) {
+    struct Close {
+        const char* name;
+        bool toApplication;
+        UINT message;
+        WPARAM wParam;
+    };
+    const Close closes[] = {
+        {"WM_CLOSE to the main window", false, WM_CLOSE, 0},
+        {"WM_CLOSE to the application window", true, WM_CLOSE, 0},
+        {"SC_CLOSE to the application window", true, WM_SYSCOMMAND, SC_CLOSE},
+    };
+    for (const Close& close : closes) {
+        SCOPED_TRACE(close.name);
         MainWindowFixture f;
         f.Start();
         std::ofstream(ResponseFile()) << "a\r\n";
         f.SetCheck(f.window->CheckBox1, true);
+        f.SelectOperation("解凍");
+        f.SetCheck(f.window->CheckBox2, true);
+        f.SelectOperation("検査");  // CheckBox2 is now disabled, but still saved
         const HWND window = f.window->hwnd();
+        const HWND target = close.toApplication ? f.application->hwnd() : window;
+
         f.fake->script().running = 1;
-        SendMessageA(f.application->hwnd(), message, wParam, 0);
+        SendMessageA(target, close.message, close.wParam, 0);
         EXPECT_TRUE(IsWindow(window));
-        EXPECT_EQ(ReadDword("Software\\Tarvik32", "CommpressDir"), 0xDEADu);
+        EXPECT_FALSE(KeyExists(kProgramKey));
         EXPECT_NE(GetFileAttributesA(ResponseFile().c_str()), INVALID_FILE_ATTRIBUTES);
+        EXPECT_EQ(SendMessageA(window, WM_QUERYENDSESSION, 0, 0), FALSE);
 
         f.fake->script().running = 0;
-        SendMessageA(f.application->hwnd(), message, wParam, 0);
+        SendMessageA(target, close.message, close.wParam, 0);
         EXPECT_FALSE(IsWindow(window));
-        EXPECT_EQ(ReadDword("Software\\Tarvik32", "CommpressDir"), 1u);
+        EXPECT_EQ(ReadDword(kProgramKey, "CommpressDir"), 1u);
+        EXPECT_EQ(ReadDword(kProgramKey, "ExtractDir"), 1u);
         EXPECT_EQ(GetFileAttributesA(ResponseFile().c_str()), INVALID_FILE_ATTRIBUTES);
     }
 }
