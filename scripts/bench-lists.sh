@@ -20,7 +20,7 @@ counts=("$@")
 limit_s=120
 
 run_dir=$BUILD_DIR_X64
-bench=$run_dir/tests/bin/list_bench.exe
+bench=$run_dir/tools/bin/list_bench.exe
 for f in "$bench" "$run_dir/bin/Tarvik32.exe" "$run_dir/bin/cab32.dll" "$run_dir/wine-run.sh"; do
   [ -e "$f" ] || { echo "bench-lists: $f is missing; build $run_dir first" >&2; exit 1; }
 done
