@@ -157,6 +157,20 @@ void MakeKeyReadOnly(const char* subKey) {
     if (!SetKeyAccess(subKey, "D:P(A;;KRSDWD;;;WD)")) throw std::runtime_error("cannot protect the key");
 }
 
+bool KeyExists(const char* subKey) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, subKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    RegCloseKey(key);
+    return true;
+}
+
+DWORD ReadDword(const char* subKey, const char* value) {
+    DWORD data = 0xDEAD;
+    DWORD size = sizeof data;
+    RegGetValueA(HKEY_CURRENT_USER, subKey, value, RRF_RT_REG_DWORD, nullptr, &data, &size);
+    return data;
+}
+
 void ResetProgramState() {
     for (const char* subKey : {"Software\\Tarvik32", "Software\\ArchiverDll\\Cab32"}) {
         SetKeyAccess(subKey, "D:(A;;KA;;;WD)");  // a test may have made it read-only

@@ -94,6 +94,10 @@ bool IsShownControl(HWND window);
 void ResetProgramState();
 // Leaves the user able to read the key (created when absent) but not to write it.
 void MakeKeyReadOnly(const char* subKey);
+// Whether the per-user key exists.
+bool KeyExists(const char* subKey);
+// A DWORD value of the per-user key, or 0xDEAD when it cannot be read.
+DWORD ReadDword(const char* subKey, const char* value);
 
 // The response file beside the test program.
 std::string ResponseFile();

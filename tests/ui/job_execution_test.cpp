@@ -16,19 +16,7 @@ namespace {
 
 void PressExecute(MainWindowFixture& f) { SendMessageA(f.window->cmdExec, BM_CLICK, 0, 0); }
 
-bool KeyExists(const char* path) {
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-    RegCloseKey(key);
-    return true;
-}
-
-DWORD ReadDword(const char* value) {
-    DWORD data = 0xDEAD;
-    DWORD size = sizeof data;
-    RegGetValueA(HKEY_CURRENT_USER, "Software\\ArchiverDll\\Cab32", value, RRF_RT_REG_DWORD, nullptr, &data, &size);
-    return data;
-}
+constexpr char kLibraryKey[] = "Software\\ArchiverDll\\Cab32";
 
 const char kWarning[] = "CABファイルを検査しましたが破損の恐れがあります。\n又は未作成の可能性があります。";
 
@@ -80,7 +68,7 @@ TEST(JobDecision, OnlySuitablePathsReachTheLibrary) {
         if (!c.runs) {
             EXPECT_EQ(f.steps.messages.size(), messages);
         }
-        EXPECT_EQ(KeyExists("Software\\ArchiverDll\\Cab32"), !c.path.empty());
+        EXPECT_EQ(KeyExists(kLibraryKey), !c.path.empty());
         if (c.path.empty()) {
             EXPECT_EQ(GetFileAttributesA(ResponseFile().c_str()), INVALID_FILE_ATTRIBUTES);
         }
@@ -99,8 +87,8 @@ TEST(CompressJob, WritesTheLibraryDefaultsForEachType) {
         f.window->SetFileList({file});
         f.SetArchivePath(folder.path() + "\\out.cab");
         PressExecute(f);
-        EXPECT_EQ(ReadDword("CompressionMode"), row.mode);
-        EXPECT_EQ(ReadDword("LzxCompressLevel"), row.level);
+        EXPECT_EQ(ReadDword(kLibraryKey, "CompressionMode"), row.mode);
+        EXPECT_EQ(ReadDword(kLibraryKey, "LzxCompressLevel"), row.level);
     }
 }
 

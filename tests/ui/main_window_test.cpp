@@ -42,20 +42,6 @@ void CreateKey(const char* path) {
     }
 }
 
-DWORD ReadDword(const char* key, const char* value) {
-    DWORD data = 0xDEAD;
-    DWORD size = sizeof data;
-    RegGetValueA(HKEY_CURRENT_USER, key, value, RRF_RT_REG_DWORD, nullptr, &data, &size);
-    return data;
-}
-
-bool KeyExists(const char* path) {
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-    RegCloseKey(key);
-    return true;
-}
-
 // The items of a combo box, in its order.
 std::vector<std::string> ComboItems(HWND comboBox) {
     std::vector<std::string> items;
