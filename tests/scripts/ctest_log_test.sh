@@ -2,12 +2,7 @@
 # The test command's reading of CTest's output: which tests passed only on
 # a second try, and which did not run at all (named in its last lines).
 #   ctest_log_test.sh SCRIPTS_DIR WORK_DIR
-set -u
-source "$1/ctest-log.sh"
-work=$2
-rm -rf "$work" && mkdir -p "$work" && cd "$work" || exit 1
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+source "$(dirname "${BASH_SOURCE[0]}")/script_check.sh" "$1" "$2" ctest-log.sh
 
 cat > ctest.log <<'LOG'
 Test project /build
@@ -37,5 +32,4 @@ case_ "ran on a second try" "" "$(tarvik_ctest_not_run late.log)"
 case_ "an empty log: nothing retried" "" "$(tarvik_ctest_retried empty.log)"
 case_ "an empty log: nothing missing" "" "$(tarvik_ctest_not_run empty.log)"
 
-[ "$failures" = 0 ] && echo "all passed"
-exit "$((failures > 0))"
+finish

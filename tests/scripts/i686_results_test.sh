@@ -2,12 +2,8 @@
 # The i686 stage's reading of its result lines: a test counts as passed only
 # with its own "Passed" line; a missing or malformed line fails the stage.
 #   i686_results_test.sh SCRIPTS_DIR WORK_DIR
-set -u
-source "$1/i686-results.sh"
-work=$2
-rm -rf "$work" && mkdir -p "$work/logs" && cd "$work" || exit 1
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+source "$(dirname "${BASH_SOURCE[0]}")/script_check.sh" "$1" "$2" i686-results.sh
+mkdir -p logs
 
 printf 'core_tests\ncab32_e2e_busy\npackage_extract\n' > plan.txt
 
@@ -36,5 +32,4 @@ echo "expected 1, got 2" > logs/core_tests.log
 case_ "output of a failure" 1 "RESULT core_tests Failed 1.00"
 grep -q 'expected 1, got 2' report.txt || fail "the failed test's output is shown"
 
-[ "$failures" = 0 ] && echo "all passed"
-exit "$((failures > 0))"
+finish

@@ -134,12 +134,16 @@ std::string TextOf(HWND window) {
     return text;
 }
 
-std::vector<std::string> ListItems(HWND listBox) {
+std::vector<std::string> ListItems(HWND box) {
+    char className[16] = {};
+    GetClassNameA(box, className, sizeof className);
+    const bool combo = lstrcmpiA(className, "ComboBox") == 0;
     std::vector<std::string> items;
-    const auto count = SendMessageA(listBox, LB_GETCOUNT, 0, 0);
+    const auto count = SendMessageA(box, combo ? CB_GETCOUNT : LB_GETCOUNT, 0, 0);
     for (LRESULT i = 0; i < count; ++i) {
-        std::string text(static_cast<std::size_t>(SendMessageA(listBox, LB_GETTEXTLEN, i, 0)), '\0');
-        SendMessageA(listBox, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()));
+        std::string text(static_cast<std::size_t>(SendMessageA(box, combo ? CB_GETLBTEXTLEN : LB_GETTEXTLEN, i, 0)),
+                         '\0');
+        SendMessageA(box, combo ? CB_GETLBTEXT : LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()));
         items.push_back(text);
     }
     return items;

@@ -80,7 +80,8 @@ private:
 void PressKey(tarvik::TfrmCabMain& window, HWND control, UINT virtualKey, bool controlDown);
 
 std::string TextOf(HWND window);
-std::vector<std::string> ListItems(HWND listBox);
+// The items of a list box or a combo box, in order.
+std::vector<std::string> ListItems(HWND box);
 
 // Drops files onto a control as the shell does, with the paths as the disk
 // holds them (DropWide) or as code page 932 text (Drop).

@@ -42,15 +42,11 @@ void CreateKey(const char* path) {
     }
 }
 
-// The items of a combo box, in its order.
-std::vector<std::string> ComboItems(HWND comboBox) {
+// The item of each row of a documented table, in the table's order.
+template <typename Row, std::size_t N>
+std::vector<std::string> ItemsOf(const Row (&rows)[N]) {
     std::vector<std::string> items;
-    const auto count = SendMessageA(comboBox, CB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < count; ++i) {
-        std::string text(static_cast<std::size_t>(SendMessageA(comboBox, CB_GETLBTEXTLEN, i, 0)), '\0');
-        SendMessageA(comboBox, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text.data()));
-        items.push_back(text);
-    }
+    for (const Row& row : rows) items.push_back(row.item);
     return items;
 }
 
@@ -155,9 +151,7 @@ TEST(MainWindowStartUp, ActivationRunsOnceOnly) {
 TEST(OperationSelection, EachOperationEnablesOnlyWhatItUses) {
     MainWindowFixture f;
     f.Start();
-    std::vector<std::string> items;
-    for (const OperationColumn& operation : kOperationColumns) items.push_back(operation.item);
-    EXPECT_EQ(ComboItems(f.window->cobPara1), items);  // the documented order
+    EXPECT_EQ(ListItems(f.window->cobPara1), ItemsOf(kOperationColumns));  // the documented order
     for (std::size_t column = 0; column < kOperationCount; ++column) {
         const OperationColumn& operation = kOperationColumns[column];
         SCOPED_TRACE(operation.operationSwitch);
@@ -209,9 +203,7 @@ TEST(OperationSelection, AnyOperationWithAnEmptyArchiveFieldEmptiesTheList) {
 TEST(OperationSelection, EachCompressionTypeSetsItsSwitch) {
     MainWindowFixture f;
     f.Start();
-    std::vector<std::string> items;
-    for (const CompressionItem& row : kCompressionItems) items.push_back(row.item);
-    EXPECT_EQ(ComboItems(f.window->cobType), items);  // the documented order
+    EXPECT_EQ(ListItems(f.window->cobType), ItemsOf(kCompressionItems));  // the documented order
     for (const CompressionItem& row : kCompressionItems) {
         f.SelectCompression(row.item);
         EXPECT_EQ(TextOf(f.window->edtType), row.compressionSwitch) << row.item;
