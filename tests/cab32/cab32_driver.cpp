@@ -157,8 +157,11 @@ int ProgressWindow(const tarvik::DllModule& dll, const char* command, bool withO
     return withOwner ? (seen.load() && seenOwner.load() == owner ? 0 : 1) : (seen.load() ? 1 : 0);
 }
 
+// Up to 60 s, as long as the suite lets the self-extractor run: a new
+// program can take tens of seconds to show its first window under Wine on a
+// loaded machine.
 HWND WaitForWindow(const char* className, const char* caption) {
-    for (int i = 0; i < 2000; ++i) {
+    for (int i = 0; i < 6000; ++i) {
         if (HWND window = FindWindowA(className, caption)) return window;
         Sleep(10);
     }
