@@ -19,14 +19,18 @@ struct Method {
 class WriterRoundTrip : public ::testing::TestWithParam<Method> {};
 
 // Everything the writer makes decodes to its input: frames, the last short
-// frame, history across frames and (LZX 15) a window that wraps.
+// frame, history across frames and (LZX 15) a window that wraps, in one
+// stretch and in stretches of 3 or 4 frames primed with the bytes before.
 TEST_P(WriterRoundTrip, DecodesToTheInput) {
     const Bytes data = SampleData(Sample::Mixed, 400000, 7);
     for (int framesPerBlock : {1, 4}) {
-        const Folder folder = EncodeWithWriter(GetParam().compression, GetParam().windowBits, data, framesPerBlock);
-        Bytes out;
-        ASSERT_TRUE(DecodeFolder(folder, out));
-        ASSERT_EQ(out, data);
+        for (int stretchFrames : {0, 3}) {
+            const Folder folder =
+                EncodeWithWriter(GetParam().compression, GetParam().windowBits, data, framesPerBlock, stretchFrames);
+            Bytes out;
+            ASSERT_TRUE(DecodeFolder(folder, out));
+            ASSERT_EQ(out, data) << framesPerBlock << " " << stretchFrames;
+        }
     }
 }
 
@@ -100,19 +104,25 @@ TEST(HandMadeLzx, UncompressedBlocksAndCallTranslationMatchCabextract) {
 }
 
 // The writer's own cabinets also pass cabextract natively (aligned and
-// verbatim blocks, repeated offsets, MSZIP with carried history).
+// verbatim blocks, repeated offsets, MSZIP with carried history), also
+// where stretches start inside the folder.
 TEST(WriterCabinets, CabextractAgrees) {
-    const Bytes data = SampleData(Sample::Mixed, 200000, 11);
+    const Bytes data = SampleData(Sample::Mixed, 400000, 11);
     for (const Method m : {Method{Compression::Mszip, 0}, Method{Compression::Lzx, 17}, Method{Compression::Lzx, 21}}) {
-        Bytes extracted;
-        ASSERT_TRUE(ExtractWithCabextract(BuildCabinet(EncodeWithWriter(m.compression, m.windowBits, data, 4)), extracted));
-        EXPECT_EQ(extracted, data);
+        for (int stretchFrames : {0, 4}) {
+            Bytes extracted;
+            ASSERT_TRUE(ExtractWithCabextract(
+                BuildCabinet(EncodeWithWriter(m.compression, m.windowBits, data, 4, stretchFrames)), extracted));
+            EXPECT_EQ(extracted, data);
+        }
     }
 }
 
 // Random data between text goes into uncompressed LZX blocks (the trees
 // and repeated offsets carry over them; an odd last frame takes a pad
-// byte), costing at most a few bytes per block more than itself.
+// byte), costing at most a few bytes per block more than itself. In
+// stretches of 4 frames the noise is a stretch without a coded block: the
+// next stretch's trees go as differences from the first one's.
 TEST(WriterCabinets, IncompressibleStretchesAreStored) {
     constexpr std::size_t kBlock = 4 * 32768;
     Bytes data = SampleData(Sample::Text, kBlock, 1);
@@ -125,12 +135,14 @@ TEST(WriterCabinets, IncompressibleStretchesAreStored) {
     EXPECT_LE(stored, noise.size() + 16);
     for (int windowBits : {15, 21}) {
         for (int framesPerBlock : {1, 4}) {
-            const Folder folder = EncodeWithWriter(Compression::Lzx, windowBits, data, framesPerBlock);
-            Bytes decoded, extracted;
-            ASSERT_TRUE(DecodeFolder(folder, decoded));
-            EXPECT_EQ(decoded, data);
-            ASSERT_TRUE(ExtractWithCabextract(BuildCabinet(folder), extracted));
-            EXPECT_EQ(extracted, data);
+            for (int stretchFrames : {0, 4}) {
+                const Folder folder = EncodeWithWriter(Compression::Lzx, windowBits, data, framesPerBlock, stretchFrames);
+                Bytes decoded, extracted;
+                ASSERT_TRUE(DecodeFolder(folder, decoded));
+                EXPECT_EQ(decoded, data);
+                ASSERT_TRUE(ExtractWithCabextract(BuildCabinet(folder), extracted));
+                EXPECT_EQ(extracted, data);
+            }
         }
     }
 }
