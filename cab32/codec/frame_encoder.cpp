@@ -24,11 +24,10 @@ public:
     }
 };
 
-// Frames per stretch, measured on half text, a quarter random and a quarter
-// program files (README.md of the writer): LZX indexes a whole window of
-// history before each stretch, so larger windows take longer stretches.
-constexpr int kLzxStretchFrames = 128;   // 4 MB
-constexpr int kMszipStretchFrames = 32;  // 1 MB
+// Frames per stretch (the writer's README.md has the measurements): 1 MB,
+// and for LZX at least one window, as LZX indexes a whole window of
+// history before each stretch.
+constexpr int kStretchFrames = 32;
 
 }  // namespace
 
@@ -45,7 +44,9 @@ bool ValidSettings(const EncoderSettings& settings) {
 
 int StretchFrames(const EncoderSettings& settings) {
     int frames = settings.stretchFrames;
-    if (frames == 0) frames = settings.compression == Compression::Lzx ? kLzxStretchFrames : kMszipStretchFrames;
+    if (frames == 0 && settings.compression == Compression::Lzx)
+        frames = std::max(kStretchFrames, (1 << settings.lzxWindowBits) / static_cast<int>(kFrameSize));
+    if (frames == 0) frames = kStretchFrames;
     // Whole blocks only.
     const int block = settings.compression == Compression::Lzx ? settings.framesPerBlock : 1;
     return std::max(block, frames / block * block);
