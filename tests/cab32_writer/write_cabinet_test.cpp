@@ -217,12 +217,12 @@ TEST_F(ParallelWriteTest, GivesTheSameBytesWhateverTheNumberOfThreads) {
     const ThreadCase cases[] = {{Compression::None, 21, 0},       {Compression::Mszip, 21, 0},
                                 {Compression::Lzx, 15, 0},        {Compression::Lzx, 21, 0},
                                 {Compression::Lzx, 21, 700000},   {Compression::Mszip, 21, 300000}};
-    for (const ThreadCase& c : cases) {
-        const std::string label = std::to_string(static_cast<int>(c.compression)) + "/" +
-                                  std::to_string(c.windowBits) + "/" + std::to_string(c.volumeBytes);
+    for (std::size_t index = 0; index < std::size(cases); ++index) {
+        const ThreadCase& c = cases[index];
+        const std::string label = "case " + std::to_string(index);
         std::vector<std::string> first;
         for (int threads : {1, 2, 3}) {
-            const std::string out = folder_.Child("t" + std::to_string(threads) + "-" + std::to_string(&c - cases));
+            const std::string out = folder_.Child(label + " threads " + std::to_string(threads));
             CreateDirectoryA(out.c_str(), nullptr);
             WriterOptions options = Options(c.compression, c.windowBits, c.volumeBytes, out);
             options.threads = threads;
