@@ -190,6 +190,9 @@ private:
     WriteResult WaitForOldest();
     void DropAfterCut(const Stretch& stretch, std::size_t frame);
     bool ReportProgress();
+    void KeepTail(std::vector<std::uint8_t>& tail, std::span<const std::uint8_t> bytes) const;
+    std::vector<std::uint8_t> SpareBuffer();
+    void Recycle(StretchJob& job);
     WriteResult Place(std::span<const std::uint8_t> block, std::uint16_t uncompressed, FileRange touched);
     WriteResult Cut(std::uint32_t first, std::uint32_t last);
     WriteResult MoveFolderToNextCabinet(FileRange touched);
@@ -216,6 +219,7 @@ private:
     std::uint64_t inFlightBytes_ = 0;
     bool inputDone_ = false;
     std::vector<std::uint8_t> folderTail_;  // the folder's last bytes read, the next stretch's history
+    std::vector<std::vector<std::uint8_t>> spare_;
     Frame frame_;
     const FramePlan* placing_ = nullptr;  // the frame whose block is being placed
     std::uint32_t cutEnd_ = kNoCut;       // set by a cut: the folder now ends before this file
@@ -263,6 +267,8 @@ WriteResult CabinetSetWriter::ReadAhead() {
 WriteResult CabinetSetWriter::ReadStretch(Stretch& stretch) {
     stretch.job = std::make_shared<StretchJob>();
     StretchJob& job = *stretch.job;
+    job.data = SpareBuffer();
+    job.history = SpareBuffer();
     std::size_t dataFrames = 0;
     for (;;) {
         bool finished = false;
@@ -281,11 +287,20 @@ WriteResult CabinetSetWriter::ReadStretch(Stretch& stretch) {
         if (!frame_.data.empty()) ++dataFrames;
         if (frame_.endsFolder || dataFrames == stretchFrames_) break;
     }
-    job.history = folderTail_;
-    folderTail_.insert(folderTail_.end(), job.data.begin(), job.data.end());
-    if (folderTail_.size() > historyBytes_)
-        folderTail_.erase(folderTail_.begin(), folderTail_.end() - static_cast<std::ptrdiff_t>(historyBytes_));
+    job.history.assign(folderTail_.begin(), folderTail_.end());
+    KeepTail(folderTail_, job.data);
     return {};
+}
+
+// Appends `bytes` to `tail` and keeps the last historyBytes_ of the two.
+void CabinetSetWriter::KeepTail(std::vector<std::uint8_t>& tail, std::span<const std::uint8_t> bytes) const {
+    if (bytes.size() >= historyBytes_) {
+        tail.assign(bytes.end() - static_cast<std::ptrdiff_t>(historyBytes_), bytes.end());
+        return;
+    }
+    tail.insert(tail.end(), bytes.begin(), bytes.end());
+    if (tail.size() > historyBytes_)
+        tail.erase(tail.begin(), tail.end() - static_cast<std::ptrdiff_t>(historyBytes_));
 }
 
 bool CabinetSetWriter::RoomForMoreStretches() const {
@@ -342,8 +357,25 @@ WriteResult CabinetSetWriter::PlaceOldest() {
     }
     joiner_.Pass(job.out, placed);
     inFlightBytes_ -= job.data.size();
+    Recycle(job);
     inFlight_.pop_front();
     return {};
+}
+
+// Buffers of placed stretches serve the next ones: memory the process has
+// touched before is much cheaper to fill than fresh pages.
+std::vector<std::uint8_t> CabinetSetWriter::SpareBuffer() {
+    if (spare_.empty()) return {};
+    std::vector<std::uint8_t> buffer = std::move(spare_.back());
+    spare_.pop_back();
+    buffer.clear();
+    return buffer;
+}
+
+void CabinetSetWriter::Recycle(StretchJob& job) {
+    if (!job.Finished() && !job.data.empty()) return;  // a worker may still read it
+    if (spare_.size() < 2 * maxInFlight_ + 2) spare_.push_back(std::move(job.data));
+    if (spare_.size() < 2 * maxInFlight_ + 2) spare_.push_back(std::move(job.history));
 }
 
 // A cut in `frame` of the oldest stretch ended its folder early: what was
@@ -357,9 +389,7 @@ void CabinetSetWriter::DropAfterCut(const Stretch& stretch, std::size_t frame) {
     std::size_t kept = 0;
     for (std::size_t i = 0; i <= frame; ++i) kept += stretch.frames[i].size;
     folderTail_ = cutJob.history;
-    folderTail_.insert(folderTail_.end(), cutJob.data.begin(), cutJob.data.begin() + static_cast<std::ptrdiff_t>(kept));
-    if (folderTail_.size() > historyBytes_)
-        folderTail_.erase(folderTail_.begin(), folderTail_.end() - static_cast<std::ptrdiff_t>(historyBytes_));
+    KeepTail(folderTail_, std::span(cutJob.data).first(kept));
     for (const Stretch& dropped : inFlight_) workers_.Drop(*dropped.job);
     inFlight_.clear();
     inFlightBytes_ = 0;
