@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "lzx_decoder.h"
+#include "stretch_workers.h"
 #include "test_streams.h"
 
 namespace tarvik::testing {
@@ -38,6 +39,61 @@ INSTANTIATE_TEST_SUITE_P(Methods, WriterRoundTrip,
                          ::testing::Values(Method{Compression::None, 0}, Method{Compression::Mszip, 0},
                                            Method{Compression::Lzx, 15}, Method{Compression::Lzx, 16},
                                            Method{Compression::Lzx, 18}, Method{Compression::Lzx, 21}));
+
+// The worker threads give the frame encoder's bytes, whatever their
+// number, for stretches handed over as the writer does; a pool destroyed
+// with jobs queued, running and dropped ends cleanly (the sanitizers
+// watch).
+TEST(StretchWorkers, GiveTheSameBytesAsOneThreadAndStopCleanly) {
+    using namespace cabwriter;
+    const Bytes data = SampleData(Sample::Mixed, 500000, 21);
+    for (const Method m : {Method{Compression::Mszip, 0}, Method{Compression::Lzx, 16}}) {
+        EncoderSettings settings;
+        settings.compression = m.compression;
+        settings.lzxWindowBits = m.windowBits == 0 ? 21 : m.windowBits;
+        settings.framesPerBlock = 2;
+        settings.stretchFrames = 4;
+        const Folder expected = EncodeWithWriter(m.compression, m.windowBits, data, 2, 4);
+        const std::size_t stretchBytes = 4 * kFrameSize;
+        for (int threads : {1, 3}) {
+            StretchWorkers workers(settings, threads);
+            ASSERT_TRUE(workers.Started());
+            std::vector<std::shared_ptr<StretchJob>> jobs;
+            for (std::size_t at = 0; at < data.size(); at += stretchBytes) {
+                auto job = std::make_shared<StretchJob>();
+                const std::size_t from = at > HistoryBytes(settings) ? at - HistoryBytes(settings) : 0;
+                job->history.assign(data.begin() + static_cast<std::ptrdiff_t>(from),
+                                    data.begin() + static_cast<std::ptrdiff_t>(at));
+                job->data.assign(data.begin() + static_cast<std::ptrdiff_t>(at),
+                                 data.begin() + static_cast<std::ptrdiff_t>(std::min(at + stretchBytes, data.size())));
+                job->startsFolder = at == 0;
+                workers.Submit(job);
+                jobs.push_back(job);
+            }
+            FolderJoiner joiner(settings);
+            std::size_t block = 0;
+            for (const auto& job : jobs) {
+                while (!workers.WaitFor(*job, std::chrono::milliseconds(50))) ASSERT_FALSE(workers.Failed());
+                ASSERT_FALSE(job->Failed());
+                joiner.Join(job->out);
+                joiner.Pass(job->out, job->out.payloads.size());
+                for (const auto& payload : job->out.payloads) EXPECT_EQ(payload, expected.blocks[block++].payload);
+            }
+            EXPECT_EQ(block, expected.blocks.size());
+        }
+        StretchWorkers abandoned(settings, 2);
+        std::vector<std::shared_ptr<StretchJob>> jobs;
+        for (int i = 0; i < 6; ++i) {
+            auto job = std::make_shared<StretchJob>();
+            job->data.assign(data.begin(), data.begin() + static_cast<std::ptrdiff_t>(stretchBytes));
+            job->startsFolder = true;
+            abandoned.Submit(job);
+            jobs.push_back(job);
+        }
+        abandoned.Drop(*jobs[0]);
+        abandoned.Drop(*jobs[5]);
+    }
+}
 
 // A bit writer in LZX order for hand-made streams.
 class LzxBits {
