@@ -320,7 +320,7 @@ WriteResult CabinetSetWriter::WaitForOldest() {
         if (workers_.Failed()) return Failure(WriteError::CompressorFailed);
         if (!ReportProgress()) return Failure(WriteError::Cancelled);
     }
-    if (job.Failed() || workers_.Failed()) return Failure(WriteError::CompressorFailed);
+    if (workers_.Failed() || job.Failed()) return Failure(WriteError::CompressorFailed);
     return {};
 }
 
