@@ -177,8 +177,9 @@ public:
         reader_.StartPart(source, directory, folder);
         Deliver({}, reader_.Position());
         // Frames are decoded on a thread of their own while the members'
-        // files are written here, unless the part is too short to gain.
-        DecodeAhead ahead(reader_, folder.dataBlocks >= kBlocksWorthAThread);
+        // files are written here, unless there is nothing to write or the
+        // part is too short to gain.
+        DecodeAhead ahead(reader_, !context_.request.testOnly && folder.dataBlocks >= kBlocksWorthAThread);
         while (HasMembers() || goesOn) {
             std::span<const std::uint8_t> frame;
             std::uint64_t frameStart = 0;
