@@ -1,9 +1,11 @@
 #include "cab_reader.h"
 
 #include <algorithm>
+#include <cwchar>
 #include <memory>
 #include <set>
 
+#include "decode_ahead.h"
 #include "folder_reader.h"
 #include "member_path.h"
 #include "result_codes.h"
@@ -14,6 +16,8 @@ namespace cab32 {
 
 namespace {
 
+// A folder part of fewer data blocks is decoded on the calling thread.
+constexpr std::uint32_t kBlocksWorthAThread = 64;
 constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
                                   FILE_ATTRIBUTE_ARCHIVE;
 
@@ -25,6 +29,8 @@ struct ReadContext {
     int result = kOk;
     std::uint64_t done = 0;   // bytes of members finished
     std::uint64_t total = 0;  // bytes of the members of the cabinets read so far
+    // Numbers the temporary files; starts where another process is unlikely to be.
+    std::uint32_t temporaryNumber = GetTickCount() ^ (GetCurrentProcessId() << 16);
 };
 
 void Fail(ReadContext& context, int result) {
@@ -126,6 +132,23 @@ MemberTarget TargetFor(const CabMember& member, std::string name, std::wstring e
     return target;
 }
 
+// A new temporary file ("c32XXXXXXXX.tmp") in `folder` (empty or ending in
+// a separator), created at once: GetTempFileName would create it, close it
+// and leave it to be opened again.
+UniqueHandle CreateTemporaryFile(const std::wstring& folder, std::uint32_t& number, std::wstring& path) {
+    for (int attempt = 0; attempt < 1000; ++attempt) {
+        wchar_t name[16];
+        swprintf(name, 16, L"c32%08x.tmp", static_cast<unsigned>(number++));
+        path = folder + name;
+        UniqueHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                                      nullptr));
+        if (file) return file;
+        if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) break;
+    }
+    path.clear();
+    return {};
+}
+
 // Drops a member that did not come out whole: nothing of it stays on disk.
 void Discard(MemberTarget& target) {
     target.file.Reset();
@@ -154,10 +177,14 @@ public:
                          [](const MemberTarget& a, const MemberTarget& b) { return a.start < b.start; });
         reader_.StartPart(source, directory, folder);
         Deliver({}, reader_.Position());
+        // Frames are decoded on a thread of their own while the members'
+        // files are written here, unless there is nothing to write or the
+        // part is too short to gain.
+        DecodeAhead ahead(reader_, !context_.request.testOnly && folder.dataBlocks >= kBlocksWorthAThread);
         while (HasMembers() || goesOn) {
             std::span<const std::uint8_t> frame;
-            const std::uint64_t frameStart = reader_.Position();
-            switch (reader_.Next(frame)) {
+            std::uint64_t frameStart = 0;
+            switch (ahead.Next(frame, frameStart)) {
                 case FolderReader::Step::Frame: Deliver(frame, frameStart); break;
                 case FolderReader::Step::PartEnded:
                     if (!goesOn) Abandon("データが壊れています: ", kDataError);
@@ -221,18 +248,11 @@ private:
         target.finalWidePath = JoinWide(tarvik::WideFromAnsi(request.folder), relative);
         target.finalPath = tarvik::AnsiForDisplay(target.finalWidePath);
         const std::size_t sep = target.finalWidePath.find_last_of(L'\\');
-        const std::wstring folder = sep == std::wstring::npos ? L"." : target.finalWidePath.substr(0, sep + 1);
-        wchar_t temp[MAX_PATH];
-        if (!CreateFoldersForWide(target.finalWidePath) || !GetTempFileNameW(folder.c_str(), L"c32", 0, temp)) {
-            ReportWriteFailure(context_, target.finalPath, GetLastError());
-            return false;
-        }
-        target.tempPath = temp;
-        target.file = UniqueHandle(CreateFileW(temp, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
-                                               FILE_ATTRIBUTE_NORMAL, nullptr));
+        const std::wstring folder = sep == std::wstring::npos ? L"" : target.finalWidePath.substr(0, sep + 1);
+        if (CreateFoldersForWide(target.finalWidePath))
+            target.file = CreateTemporaryFile(folder, context_.temporaryNumber, target.tempPath);
         if (!target.file) {
             ReportWriteFailure(context_, target.finalPath, GetLastError());
-            Discard(target);
             return false;
         }
         return true;
@@ -278,7 +298,11 @@ private:
             Discard(target);
             return;
         }
-        SetFileAttributesW(target.finalWidePath.c_str(), target.attributes ? target.attributes : FILE_ATTRIBUTE_NORMAL);
+        // A new file has the archive attribute already; anything else is set.
+        if (target.attributes != FILE_ATTRIBUTE_ARCHIVE) {
+            SetFileAttributesW(target.finalWidePath.c_str(),
+                               target.attributes ? target.attributes : FILE_ATTRIBUTE_NORMAL);
+        }
         context_.output.Line("解凍: " + target.name);
     }
 

@@ -29,9 +29,9 @@ void ProgressWindow::Update(std::string_view member, std::uint64_t done, std::ui
     member_.assign(member);
     permille_ = total == 0 ? 0 : static_cast<int>(std::min<std::uint64_t>(done * 1000 / total, 1000));
     if (!window_ && now - startTick_ >= kShowAfterMs) Create();
-    if (!window_ || now - lastTick_ < kRepaintEveryMs) return;
+    if (now - lastTick_ < kRepaintEveryMs) return;
     lastTick_ = now;
-    InvalidateRect(window_, nullptr, TRUE);
+    if (window_) InvalidateRect(window_, nullptr, TRUE);
     PumpMessages();
 }
 
@@ -72,10 +72,22 @@ void ProgressWindow::Paint(HWND window) const {
     EndPaint(window, &paint);
 }
 
-// The work runs on the caller's thread: let this window paint meanwhile.
+// The work runs on the caller's thread: every window of the thread is
+// kept drawn and answering meanwhile, not only this one. The caller's
+// windows stay as it left them for the job (disabled, as a rule), and a
+// close request or a second job meets the caller's own busy check while
+// CabGetRunning answers true. A quit request is left for the caller's
+// message loop.
 void ProgressWindow::PumpMessages() const {
     MSG message;
-    while (PeekMessageA(&message, window_, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(message.wParam));
+            return;
+        }
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
 }
 
 LRESULT CALLBACK ProgressWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

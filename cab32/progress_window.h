@@ -1,5 +1,7 @@
 // A small window (member name and bar) that the library shows, owned by the
-// caller's window, while a command takes longer than half a second.
+// caller's window, while a command takes longer than half a second. While
+// the command runs, its updates keep every window of the caller's thread
+// drawn (the work runs on that thread, or waits there for its workers).
 #pragma once
 
 #include <windows.h>

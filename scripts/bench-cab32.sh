@@ -3,6 +3,11 @@
 # (default 150 MB: half text, a quarter random bytes, a quarter program
 # files). Not a test: it prints a table and removes its files at the end.
 #
+# The library compresses on one thread per processor; each cabinet is also
+# made on one thread (CAB32_THREADS=1), and the two must be identical.
+# The machine's load average is printed before and after: the threads'
+# figures mean little on a machine busy with other work.
+#
 # The library's figures time the Cab call inside the calling process
 # (cab32_driver prints "cab-seconds" and "cab-cpu-seconds"); Wine's start-up
 # is measured apart and shown on its own line. gcab's and cabextract's
@@ -15,8 +20,9 @@
 # Usage: scripts/bench-cab32.sh [SIZE_MB]
 # Uses the x86_64 build tree ($BUILD_DIR_X64, built by the caller).
 #   CAB32_DLL=PATH          another build of the library to measure
-#   BEFORE_DLL=PATH         a second build whose cabinets are made beside
-#                           the first's in the same run (e.g. a saved one)
+#   BEFORE_DLL=PATH         a second build whose cabinets are made (on one
+#                           thread) beside the first's in the same run, and
+#                           which extracts the first's (e.g. a saved one)
 #   LZX_LEVELS="15 ... 21"  the LZX windows to create with (default 21)
 #   CREATE_ONLY=1           skip the extraction rows
 set -euo pipefail
@@ -71,10 +77,10 @@ startup() {
 }
 
 # lib DLL COMMAND: runs one Cab call and prints the wall and processor
-# seconds the call itself took.
+# seconds the call itself took (THREADS: the compressing threads, else all).
 lib() {
   local seconds
-  seconds=$("$wine_run" "$driver" "$(winpath "$1")" cab "$2" 2>&1 >/dev/null |
+  seconds=$(CAB32_THREADS=${THREADS:-} "$wine_run" "$driver" "$(winpath "$1")" cab "$2" 2>&1 >/dev/null |
     awk '/^cab-seconds/ { w = $2 } /^cab-cpu-seconds/ { c = $2 } END { if (w != "") print w, c }')
   [ -n "$seconds" ] || { echo "bench-cab32: failed: Cab $2" >&2; exit 1; }
   echo "$seconds"
@@ -109,7 +115,8 @@ t_wine=$(startup "$wine_run" "$driver" "$(winpath "$dll")" check nothing)  # sta
 t_wine_warm=$(startup "$wine_run" "$driver" "$(winpath "$dll")" check nothing)
 
 levels=${LZX_LEVELS:-21}
-# create NAME DLL: the library's MSZIP and LZX cabinets NAME-mszip.cab, NAME-lzxN.cab.
+# create NAME DLL: the library's MSZIP and LZX cabinets NAME-mszip.cab,
+# NAME-lzxN.cab (THREADS as for lib).
 create() {
   local level
   t_create["$1-mszip"]=$(cd data && lib "$2" "-a -mz $(winpath "$work/$1-mszip.cab") @$(winpath "$work/list.txt")")
@@ -117,20 +124,37 @@ create() {
     t_create["$1-lzx$level"]=$(cd data && lib "$2" "-a -ml$level $(winpath "$work/$1-lzx$level.cab") @$(winpath "$work/list.txt")")
   done
 }
+load_before=$(cut -d' ' -f1-3 /proc/loadavg)
 declare -A t_create
 create lib "$dll"
-[ -z "${BEFORE_DLL:-}" ] || create before "$BEFORE_DLL"
+THREADS=1 create one "$dll"
+[ -z "${BEFORE_DLL:-}" ] || THREADS=1 create before "$BEFORE_DLL"
 t_gcab=$(cd data && timed gcab -c -z "$work/gcab.cab" $(sed 's|\\|/|g' "$work/list.txt"))
+# The cabinets' set ID (bytes 32-33) comes from the clock; the rest must
+# not depend on the number of threads.
+same_bytes() { cmp -s <(head -c 32 "$1"; tail -c +35 "$1") <(head -c 32 "$2"; tail -c +35 "$2"); }
 
 echo "Data: $total_mb MB in $(wc -l < list.txt) files (half text, a quarter random, a quarter program files)"
 echo "Wine start-up (not in the library's figures): first process $t_wine s, later processes $t_wine_warm s"
+echo "Processors: $(nproc); load average (1, 5, 15 min) before: $load_before"
 echo
 echo "| step | library MB/s wall | library MB/s CPU | reference | reference MB/s wall | reference MB/s CPU | library / reference wall | library / reference CPU |"
 echo "|---|---:|---:|---|---:|---:|---:|---:|"
-for name in lib ${BEFORE_DLL:+before}; do
-  label=$([ "$name" = lib ] && echo "" || echo " (before)")
+for name in lib one ${BEFORE_DLL:+before}; do
+  case $name in
+    lib) label=", all threads" ;;
+    one) label=", 1 thread" ;;
+    before) label=" (before)" ;;
+  esac
   row "create MSZIP$label" "${t_create[$name-mszip]}" "gcab -z" "$t_gcab"
-  for level in $levels; do row "create LZX $level$label" "${t_create[$name-lzx$level]}" ""; done
+  [ "$name" != lib ] || row "create MSZIP$label" "${t_create[lib-mszip]}" "1 thread" "${t_create[one-mszip]}"
+  for level in $levels; do
+    if [ "$name" = lib ]; then
+      row "create LZX $level$label" "${t_create[lib-lzx$level]}" "1 thread" "${t_create[one-lzx$level]}"
+    else
+      row "create LZX $level$label" "${t_create[$name-lzx$level]}" ""
+    fi
+  done
 done
 if [ -z "${CREATE_ONLY:-}" ]; then
   for kind in lib-mszip lib-lzx21 gcab; do
@@ -144,6 +168,12 @@ if [ -z "${CREATE_ONLY:-}" ]; then
     rm -rf out-ce
     row "extract $kind.cab (-x)" "$t_x" "cabextract" "$t_ce"
     row "test $kind.cab (-t)" "$t_t" "cabextract" "$t_ce"
+    if [ -n "${BEFORE_DLL:-}" ]; then
+      t_xb=$(lib "$BEFORE_DLL" "-x $kind.cab $(winpath "$work/out-before")")
+      diff -r data out-before >/dev/null || { echo "bench-cab32: extraction of $kind by the library before differs" >&2; exit 1; }
+      rm -rf out-before
+      row "extract $kind.cab (-x), library before" "$t_xb" "cabextract" "$t_ce"
+    fi
     # Windows' FDI, the reader the library used before its own, as a second
     # reference (its time is the whole Wine process).
     if [ -e "$fdi" ]; then
@@ -160,4 +190,9 @@ if [ -z "${CREATE_ONLY:-}" ]; then
 fi
 echo
 echo "Sizes (bytes): data $total_bytes; gcab -z $(size_of gcab.cab)"
-for cab in lib-*.cab before-*.cab; do [ ! -f "$cab" ] || echo "  $cab $(size_of "$cab")"; done
+for cab in lib-*.cab one-*.cab before-*.cab; do [ ! -f "$cab" ] || echo "  $cab $(size_of "$cab")"; done
+for cab in lib-*.cab; do
+  if same_bytes "$cab" "one-${cab#lib-}"; then echo "  $cab: the same bytes with 1 thread and with all"
+  else echo "  $cab: DIFFERS between 1 thread and all"; fi
+done
+echo "Load average (1, 5, 15 min) after: $(cut -d' ' -f1-3 /proc/loadavg)"

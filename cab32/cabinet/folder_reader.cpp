@@ -43,8 +43,9 @@ bool FolderReader::Fill(std::int64_t offset, std::size_t count) {
     return true;
 }
 
-// Appends the next block's data to `payload_` after checking its checksum.
-bool FolderReader::ReadBlockPiece(std::uint16_t& plainSize) {
+// The next block's data after checking its checksum, in the read-ahead
+// buffer until the next read.
+bool FolderReader::ReadBlockPiece(std::uint16_t& plainSize, std::span<const std::uint8_t>& piece) {
     const std::size_t headerSize = kBlockHeaderSize + reserve_;
     if (!Fill(offset_, headerSize)) return false;
     std::uint8_t header[kBlockHeaderSize + 255];
@@ -59,28 +60,40 @@ bool FolderReader::ReadBlockPiece(std::uint16_t& plainSize) {
     if (checksum != 0 && checksum != CabChecksum(header + 4, headerSize - 4, CabChecksum(data, dataSize, 0))) {
         return false;
     }
-    payload_.insert(payload_.end(), data, data + dataSize);
+    piece = std::span<const std::uint8_t>(data, dataSize);
     offset_ = dataOffset + dataSize;
     --blocksLeft_;
     return true;
 }
 
-FolderReader::Step FolderReader::Next(std::span<const std::uint8_t>& frame) {
+FolderReader::Step FolderReader::NextInto(std::span<std::uint8_t> buffer, std::span<const std::uint8_t>& frame) {
     if (failed_ || !decoder_) return Step::Bad;
     if (blocksLeft_ == 0) return Step::PartEnded;
     std::uint16_t plainSize = 0;
-    if (!ReadBlockPiece(plainSize)) {
+    std::span<const std::uint8_t> piece;
+    if (!ReadBlockPiece(plainSize, piece)) {
         failed_ = true;
         return Step::Bad;
     }
     if (plainSize == 0) {
         // Only the last block of a cabinet may be cut: its rest opens the
         // folder's part in the next cabinet.
+        payload_.insert(payload_.end(), piece.begin(), piece.end());
         if (blocksLeft_ != 0) failed_ = true;
         return failed_ ? Step::Bad : Step::PartEnded;
     }
-    const std::span<std::uint8_t> output(frame_.data(), plainSize);
-    const bool decoded = decoder_->Decode(payload_, output);
+    // A whole block is decoded where it was read; the rest of a cut one
+    // joins its first piece.
+    if (!payload_.empty()) {
+        payload_.insert(payload_.end(), piece.begin(), piece.end());
+        piece = payload_;
+    }
+    if (buffer.size() < plainSize) {
+        failed_ = true;
+        return Step::Bad;
+    }
+    const std::span<std::uint8_t> output = buffer.first(plainSize);
+    const bool decoded = decoder_->Decode(piece, output);
     payload_.clear();
     if (!decoded) {
         failed_ = true;

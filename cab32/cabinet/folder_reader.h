@@ -32,13 +32,15 @@ public:
         PartEnded,  // this cabinet's blocks are all read
         Bad,        // unreadable, wrong checksum or undecodable: the folder ends here
     };
-    [[nodiscard]] Step Next(std::span<const std::uint8_t>& frame);
+    [[nodiscard]] Step Next(std::span<const std::uint8_t>& frame) { return NextInto(frame_, frame); }
+    // The same, decoding into `buffer` (at least kMaxFrameSize bytes).
+    [[nodiscard]] Step NextInto(std::span<std::uint8_t> buffer, std::span<const std::uint8_t>& frame);
 
     // Bytes of the folder decoded so far.
     std::uint64_t Position() const { return position_; }
 
 private:
-    bool ReadBlockPiece(std::uint16_t& plainSize);
+    bool ReadBlockPiece(std::uint16_t& plainSize, std::span<const std::uint8_t>& piece);
     bool Fill(std::int64_t offset, std::size_t count);
 
     std::uint16_t compression_;

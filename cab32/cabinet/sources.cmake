@@ -5,5 +5,6 @@ set(CAB32_CABINET_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/cab_checksum.cpp
   ${CMAKE_CURRENT_LIST_DIR}/cab_format.cpp
   ${CMAKE_CURRENT_LIST_DIR}/cabinet_content.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/decode_ahead.cpp
   ${CMAKE_CURRENT_LIST_DIR}/folder_reader.cpp
 )

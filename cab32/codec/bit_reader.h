@@ -20,6 +20,17 @@ public:
     // Makes at least 48 bits available to Peek.
     void Refill() {
         while (bitsLeft_ <= 48) {
+            if (bitsLeft_ <= 32 && next_ + 4 <= size_) {
+                // Two words with one load: the first word's bits go on top.
+                const std::uint8_t* p = data_ + next_;
+                const std::uint32_t pair = std::uint32_t{p[0]} | (std::uint32_t{p[1]} << 8) |
+                                           (std::uint32_t{p[2]} << 16) | (std::uint32_t{p[3]} << 24);
+                const std::uint32_t ordered = (pair << 16) | (pair >> 16);
+                buffer_ |= std::uint64_t{ordered} << (32 - bitsLeft_);
+                next_ += 4;
+                bitsLeft_ += 32;
+                continue;
+            }
             std::uint64_t word = 0;
             if (next_ + 1 < size_) {
                 word = std::uint64_t{data_[next_]} | (std::uint64_t{data_[next_ + 1]} << 8);

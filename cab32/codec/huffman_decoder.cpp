@@ -51,14 +51,11 @@ bool HuffmanDecoder::Build(std::span<const std::uint8_t> lengths, int tableBits)
 
 // Codes longer than the table: the canonical code of each longer length
 // is a run of consecutive values starting at firstCode_.
-int HuffmanDecoder::DecodeLong(LzxBitReader& bits) const {
+int HuffmanDecoder::DecodeLong(std::uint32_t next16, int& length) const {
     if (sortedSymbols_.empty()) return -1;
-    for (int length = tableBits_ + 1; length <= kMaxCodeLength; ++length) {
-        const std::uint32_t offset = bits.Peek(length) - firstCode_[length];
-        if (offset < countOfLength_[length]) {
-            bits.Skip(length);
-            return sortedSymbols_[firstIndex_[length] + offset];
-        }
+    for (length = tableBits_ + 1; length <= kMaxCodeLength; ++length) {
+        const std::uint32_t offset = (next16 >> (kMaxCodeLength - length)) - firstCode_[length];
+        if (offset < countOfLength_[length]) return sortedSymbols_[firstIndex_[length] + offset];
     }
     return -1;
 }

@@ -29,12 +29,17 @@ public:
             bits.Skip(entry & 0x1F);
             return entry >> 5 & 0x3FF;
         }
-        return DecodeLong(bits);
+        int length = 0;
+        const int symbol = DecodeLong(bits.Peek(kMaxCodeLength), length);
+        if (symbol >= 0) bits.Skip(length);
+        return symbol;
     }
 
 private:
     static constexpr std::uint16_t kShortFlag = 0x8000;
-    int DecodeLong(LzxBitReader& bits) const;
+    // Takes the next 16 bits by value: a reader whose address never leaves
+    // a decoding loop can stay in registers.
+    int DecodeLong(std::uint32_t next16, int& length) const;
 
     int tableBits_ = 1;
     std::vector<std::uint16_t> table_;  // flag | symbol << 5 | length

@@ -145,10 +145,71 @@ void PutItem(BitWriter& out, const Codes& codes, const Item& item) {
     }
 }
 
+std::uint64_t TreeBits(const BlockPlan& plan, const BlockTrees& previous) {
+    const int mainSymbols = static_cast<int>(plan.trees.main.size());
+    return DescribeTree(plan.trees.main, previous.main, 0, kNumChars).Bits() +
+           DescribeTree(plan.trees.main, previous.main, kNumChars, mainSymbols).Bits() +
+           DescribeTree(plan.trees.length, previous.length, 0, kNumSecondaryLengths).Bits();
+}
+
+}  // namespace
+
+void WriteTreeLengths(BitWriter& out, std::span<const std::uint8_t> lengths,
+                      std::span<const std::uint8_t> previous, int first, int last) {
+    DescribeTree(lengths, previous, first, last).Write(out);
+}
+
+BlockTrees EmptyTrees(int windowBits) {
+    return {std::vector<std::uint8_t>(kNumChars + 8 * PositionSlotCount(windowBits), 0),
+            std::vector<std::uint8_t>(kNumSecondaryLengths, 0)};
+}
+
+BlockPlan PlanBlock(std::span<const FrameItems> frames, int mainSymbols) {
+    const Statistics stats = Count(frames, mainSymbols);
+    BlockPlan plan;
+    plan.trees.main = BuildCodeLengths(stats.main, 16);
+    plan.trees.length = BuildCodeLengths(stats.length, 16);
+    plan.aligned = BuildCodeLengths(stats.aligned, 7);
+    const std::uint64_t alignedFooters = AlignedFooterBits(stats, plan.aligned);
+    plan.alignedBlock = alignedFooters < stats.footerBits;
+    plan.itemBits = SymbolBits(stats.main, plan.trees.main) + SymbolBits(stats.length, plan.trees.length) +
+                    (plan.alignedBlock ? alignedFooters : stats.footerBits) + 8 * frames.size();
+    plan.bytes = stats.bytes;
+    return plan;
+}
+
+bool StoringIsShorter(const BlockPlan& plan, const BlockTrees& previous) {
+    const std::uint64_t codedBits = kBlockHeaderBits + TreeBits(plan, previous) + plan.itemBits;
+    const std::uint64_t storedBits = kBlockHeaderBits + 16 + 96 + 8 * (plan.bytes + plan.bytes % 2);
+    return storedBits < codedBits;
+}
+
+void WriteCodedBlock(BitWriter& out, std::span<const FrameItems> frames, const BlockPlan& plan,
+                     const BlockTrees& previous, std::vector<std::size_t>& frameEnds) {
+    const int mainSymbols = static_cast<int>(plan.trees.main.size());
+    const TreeDescription trees[3] = {DescribeTree(plan.trees.main, previous.main, 0, kNumChars),
+                                      DescribeTree(plan.trees.main, previous.main, kNumChars, mainSymbols),
+                                      DescribeTree(plan.trees.length, previous.length, 0, kNumSecondaryLengths)};
+    out.Put(plan.alignedBlock ? kBlockAligned : kBlockVerbatim, 3);
+    out.Put(static_cast<std::uint32_t>(plan.bytes >> 8), 16);
+    out.Put(static_cast<std::uint32_t>(plan.bytes & 0xFF), 8);
+    if (plan.alignedBlock)
+        for (std::uint8_t len : plan.aligned) out.Put(len, 3);
+    for (const TreeDescription& tree : trees) tree.Write(out);
+
+    const Codes codes{CanonicalCodes(plan.trees.main), plan.trees.main, CanonicalCodes(plan.trees.length),
+                      plan.trees.length, CanonicalCodes(plan.aligned), plan.aligned, plan.alignedBlock};
+    for (const FrameItems& frame : frames) {
+        for (const Item& item : frame.items) PutItem(out, codes, item);
+        out.AlignToWord();
+        frameEnds.push_back(out.Bytes());
+    }
+}
+
 // The frames' bytes as they are, after the repeated offsets; a block of odd
 // size is followed by one pad byte.
-void WriteUncompressed(BitWriter& out, std::span<const FrameItems> frames, std::uint64_t size,
-                       const std::uint32_t (&repeats)[3], std::vector<std::size_t>& frameEnds) {
+void WriteUncompressedBlock(BitWriter& out, std::span<const FrameItems> frames, std::uint64_t size,
+                            const std::uint32_t (&repeats)[3], std::vector<std::size_t>& frameEnds) {
     out.Put(kBlockUncompressed, 3);
     out.Put(static_cast<std::uint32_t>(size >> 8), 16);
     out.Put(static_cast<std::uint32_t>(size & 0xFF), 8);
@@ -167,56 +228,6 @@ void WriteUncompressed(BitWriter& out, std::span<const FrameItems> frames, std::
         out.PutBytes(kPad);
         frameEnds.back() = out.Bytes();
     }
-}
-
-}  // namespace
-
-void WriteTreeLengths(BitWriter& out, std::span<const std::uint8_t> lengths,
-                      std::span<const std::uint8_t> previous, int first, int last) {
-    DescribeTree(lengths, previous, first, last).Write(out);
-}
-
-BlockCoder::BlockCoder(int windowBits)
-    : previousMain_(kNumChars + 8 * PositionSlotCount(windowBits), 0),
-      previousLength_(kNumSecondaryLengths, 0) {}
-
-void BlockCoder::WriteBlock(BitWriter& out, std::span<const FrameItems> frames, const std::uint32_t (&repeats)[3],
-                            std::vector<std::size_t>& frameEnds) {
-    const int mainSymbols = static_cast<int>(previousMain_.size());
-    const Statistics stats = Count(frames, mainSymbols);
-    const std::vector<std::uint8_t> mainLengths = BuildCodeLengths(stats.main, 16);
-    const std::vector<std::uint8_t> lengthLengths = BuildCodeLengths(stats.length, 16);
-    const std::vector<std::uint8_t> alignedLengths = BuildCodeLengths(stats.aligned, 7);
-    const TreeDescription trees[3] = {DescribeTree(mainLengths, previousMain_, 0, kNumChars),
-                                      DescribeTree(mainLengths, previousMain_, kNumChars, mainSymbols),
-                                      DescribeTree(lengthLengths, previousLength_, 0, kNumSecondaryLengths)};
-    const std::uint64_t alignedFooters = AlignedFooterBits(stats, alignedLengths);
-    const bool aligned = alignedFooters < stats.footerBits;
-    const std::uint64_t codedBits = kBlockHeaderBits + trees[0].Bits() + trees[1].Bits() + trees[2].Bits() +
-                                    SymbolBits(stats.main, mainLengths) + SymbolBits(stats.length, lengthLengths) +
-                                    (aligned ? alignedFooters : stats.footerBits) + 8 * frames.size();
-    const std::uint64_t storedBits = kBlockHeaderBits + 16 + 96 + 8 * (stats.bytes + stats.bytes % 2);
-    if (storedBits < codedBits) {
-        WriteUncompressed(out, frames, stats.bytes, repeats, frameEnds);
-        return;
-    }
-
-    out.Put(aligned ? kBlockAligned : kBlockVerbatim, 3);
-    out.Put(static_cast<std::uint32_t>(stats.bytes >> 8), 16);
-    out.Put(static_cast<std::uint32_t>(stats.bytes & 0xFF), 8);
-    if (aligned)
-        for (std::uint8_t len : alignedLengths) out.Put(len, 3);
-    for (const TreeDescription& tree : trees) tree.Write(out);
-
-    const Codes codes{CanonicalCodes(mainLengths), mainLengths, CanonicalCodes(lengthLengths), lengthLengths,
-                      CanonicalCodes(alignedLengths), alignedLengths, aligned};
-    for (const FrameItems& frame : frames) {
-        for (const Item& item : frame.items) PutItem(out, codes, item);
-        out.AlignToWord();
-        frameEnds.push_back(out.Bytes());
-    }
-    previousMain_ = mainLengths;
-    previousLength_ = lengthLengths;
 }
 
 }  // namespace tarvik::cabwriter::lzx

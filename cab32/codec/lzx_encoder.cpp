@@ -1,6 +1,8 @@
 #include "lzx_encoder.h"
 
+#include <algorithm>
 #include <array>
+#include <iterator>
 #include <utility>
 
 #include "bit_writer.h"
@@ -41,32 +43,20 @@ struct Choice {
     int value = 0;    // bits saved over literals; no match when <= 0
 };
 
-class LzxEncoder final : public FrameEncoder {
+class LzxEncoder final : public StretchEncoder {
 public:
     LzxEncoder(int windowBits, int framesPerBlock)
         : finder_(windowBits, EffortFor(windowBits)),
-          coder_(windowBits),
-          prices_(kNumChars + 8 * PositionSlotCount(windowBits)),
+          mainSymbols_(kNumChars + 8 * PositionSlotCount(windowBits)),
+          prices_(mainSymbols_),
           maxOffset_(MaxOffset(windowBits)),
+          emptyTrees_(EmptyTrees(windowBits)),
           frames_(static_cast<std::size_t>(framesPerBlock)) {}
 
-    bool Encode(std::span<const std::uint8_t> frame, Payloads& ready) override {
-        FrameItems& held = frames_[held_++];
-        held.items.clear();
-        held.bytes.assign(frame.begin(), frame.end());
-        frameStart_ = finder_.Append(frame);
-        SumLiteralPrices(frame);
-        Parse(frameStart_, frameStart_ + static_cast<std::uint32_t>(frame.size()));
-        if (held_ == frames_.size()) FlushBlock(ready);
-        return true;
-    }
-
-    bool Finish(Payloads& ready) override {
-        if (held_ > 0) FlushBlock(ready);
-        return true;
-    }
+    bool Encode(const StretchInput& input, EncodedStretch& out) override;
 
 private:
+    void Start(const StretchInput& input);
     void SumLiteralPrices(std::span<const std::uint8_t> frame);
     void Consider(Choice& best, std::uint32_t position, std::uint32_t length, std::uint32_t offset, int repeat) const;
     Choice Best(std::uint32_t position, std::uint32_t end);
@@ -76,40 +66,116 @@ private:
         frames_[held_ - 1].items.push_back({*finder_.At(position), kNoLengthSymbol, 0, 0});
     }
     void EmitMatch(const Choice& match);
-    void FlushBlock(Payloads& ready);
+    void FlushBlock(EncodedStretch& out);
+    void CutPayloads(const std::vector<std::uint8_t>& bytes, const std::vector<std::size_t>& frameEnds,
+                     EncodedStretch& out);
 
     MatchFinder finder_;
-    lzx::BlockCoder coder_;
+    int mainSymbols_;
     lzx::Prices prices_;
     std::uint32_t maxOffset_;
+    lzx::BlockTrees emptyTrees_;
+    // The repeated offsets as a reader holds them; 0 where they are not
+    // known (at the start of a stretch inside a folder: they come from the
+    // stretch before), and a match never uses an unknown one.
     std::uint32_t repeats_[3] = {1, 1, 1};
     std::uint32_t misses_ = 0;  // searches in a row where no match paid
-    bool first_ = true;
+    bool first_ = true;         // the folder's first block: the stream header goes first
+    // The trees of the stretch's last coded block; unknown before its
+    // first, which the folder's order codes, where the stretch does not
+    // start the folder.
+    bool treesKnown_ = false;
+    lzx::BlockTrees trees_;
     std::vector<FrameItems> frames_;  // the frames of the next block, held_ of them filled
     std::size_t held_ = 0;
+    std::size_t framesDone_ = 0;      // frames of the stretch in finished blocks
     std::uint32_t frameStart_ = 0;
     std::vector<std::uint32_t> literalSums_;  // literal prices of the frame's bytes before each position
 };
 
-// Writes the held frames as one block and cuts the bits into one payload
-// per frame at the 16-bit boundaries where the frames end.
-void LzxEncoder::FlushBlock(Payloads& ready) {
+void LzxEncoder::Start(const StretchInput& input) {
+    finder_.Reset();
+    frameStart_ = input.history.empty() ? 0 : finder_.Prime(input.history);
+    prices_ = lzx::Prices(mainSymbols_);
+    misses_ = 0;
+    first_ = input.startsFolder;
+    for (std::uint32_t& repeat : repeats_) repeat = input.startsFolder ? 1 : 0;
+    treesKnown_ = input.startsFolder;
+    trees_ = emptyTrees_;
+    held_ = 0;
+    framesDone_ = 0;
+}
+
+bool LzxEncoder::Encode(const StretchInput& input, EncodedStretch& out) {
+    out = EncodedStretch();
+    Start(input);
+    for (std::size_t at = 0; at < input.data.size(); at += cabwriter::kFrameSize) {
+        if (input.stop && input.stop->load(std::memory_order_relaxed)) return false;
+        const std::span<const std::uint8_t> frame =
+            input.data.subspan(at, std::min(cabwriter::kFrameSize, input.data.size() - at));
+        FrameItems& held = frames_[held_++];
+        held.items.clear();
+        held.bytes = frame;
+        frameStart_ = finder_.Append(frame);
+        SumLiteralPrices(frame);
+        Parse(frameStart_, frameStart_ + static_cast<std::uint32_t>(frame.size()));
+        if (held_ == frames_.size() || at + frame.size() == input.data.size()) FlushBlock(out);
+        if (input.doneBytes) input.doneBytes->fetch_add(frame.size(), std::memory_order_relaxed);
+    }
+    return true;
+}
+
+// Codes the held frames as one block, stored where that is shorter, and
+// cuts its bits into one payload per frame at the 16-bit boundaries where
+// the frames end. The first coded block of a stretch inside a folder is
+// left to the folder's order: its trees go as differences from trees that
+// only the stretch before knows. Storing is then weighed against trees sent
+// whole.
+void LzxEncoder::FlushBlock(EncodedStretch& out) {
+    const std::span<const FrameItems> frames(frames_.data(), held_);
+    lzx::BlockPlan plan = lzx::PlanBlock(frames, mainSymbols_);
     std::vector<std::uint8_t> bytes;
+    std::vector<std::size_t> frameEnds;
     BitWriter bits(bytes);
     if (first_) {
         bits.Put(0, 1);  // no x86 call translation
         first_ = false;
     }
-    std::vector<std::size_t> frameEnds;
-    coder_.WriteBlock(bits, std::span<const FrameItems>(frames_.data(), held_), repeats_, frameEnds);
+    prices_.Update(plan.trees.main, plan.trees.length);
+    if (lzx::StoringIsShorter(plan, treesKnown_ ? trees_ : emptyTrees_)) {
+        // A reader takes the repeated offsets from the block: the unknown
+        // ones become 1, which no match has used.
+        for (std::uint32_t& repeat : repeats_)
+            if (repeat == 0) repeat = 1;
+        lzx::WriteUncompressedBlock(bits, frames, plan.bytes, repeats_, frameEnds);
+        CutPayloads(bytes, frameEnds, out);
+    } else if (treesKnown_) {
+        lzx::WriteCodedBlock(bits, frames, plan, trees_, frameEnds);
+        trees_ = plan.trees;
+        CutPayloads(bytes, frameEnds, out);
+        out.codedBlocks.push_back({framesDone_ + held_, std::move(plan.trees)});
+    } else {
+        out.pendingFrame = framesDone_;
+        out.pending.assign(std::make_move_iterator(frames_.begin()),
+                           std::make_move_iterator(frames_.begin() + static_cast<std::ptrdiff_t>(held_)));
+        out.payloads.resize(out.payloads.size() + held_);
+        trees_ = plan.trees;
+        out.codedBlocks.push_back({framesDone_ + held_, plan.trees});
+        out.pendingPlan = std::move(plan);
+        treesKnown_ = true;
+    }
+    framesDone_ += held_;
+    held_ = 0;
+}
+
+void LzxEncoder::CutPayloads(const std::vector<std::uint8_t>& bytes, const std::vector<std::size_t>& frameEnds,
+                             EncodedStretch& out) {
     std::size_t from = 0;
     for (std::size_t end : frameEnds) {
-        ready.emplace_back(bytes.begin() + static_cast<std::ptrdiff_t>(from),
-                           bytes.begin() + static_cast<std::ptrdiff_t>(end));
+        out.payloads.emplace_back(bytes.begin() + static_cast<std::ptrdiff_t>(from),
+                                  bytes.begin() + static_cast<std::ptrdiff_t>(end));
         from = end;
     }
-    held_ = 0;
-    prices_.Update(coder_.MainLengths(), coder_.LengthLengths());
 }
 
 // Running sums of the frame's literal prices: what a match replaces, at a glance.
@@ -141,7 +207,7 @@ Choice LzxEncoder::Best(std::uint32_t position, std::uint32_t end) {
     Choice best;
     for (int r = 0; r < 3 && maxLength >= kMinMatch; ++r) {
         const std::uint32_t offset = repeats_[r];
-        if (offset > position) continue;
+        if (offset == 0 || offset > position) continue;
         const std::uint32_t length = finder_.MatchLength(position, offset, maxLength);
         if (length >= kMinMatch) Consider(best, position, length, offset, r);
     }
@@ -221,10 +287,7 @@ void LzxEncoder::EmitMatch(const Choice& match) {
 
 }  // namespace
 
-std::unique_ptr<FrameEncoder> MakeLzxEncoder(int windowBits, int framesPerBlock) {
-    if (windowBits < kMinWindowBits || windowBits > kMaxWindowBits || framesPerBlock < 1) return nullptr;
-    // The block size field has 24 bits.
-    if (framesPerBlock > 256) framesPerBlock = 256;
+std::unique_ptr<StretchEncoder> MakeLzxEncoder(int windowBits, int framesPerBlock) {
     return std::make_unique<LzxEncoder>(windowBits, framesPerBlock);
 }
 

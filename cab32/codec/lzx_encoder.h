@@ -5,10 +5,10 @@
 
 namespace tarvik::cabwriter {
 
-// Null for window bits outside 15..21. A block covers `framesPerBlock`
-// frames (fewer at the folder's end); every frame ends on a 16-bit
-// boundary. The stream header says "no x86 call translation" (one zero
-// bit), so readers leave E8 bytes alone.
-[[nodiscard]] std::unique_ptr<FrameEncoder> MakeLzxEncoder(int windowBits, int framesPerBlock);
+// A block covers `framesPerBlock` frames (fewer at a stretch's end); every
+// frame ends on a 16-bit boundary. A folder's stream header says "no x86
+// call translation" (one zero bit), so readers leave E8 bytes alone. The
+// settings must be valid.
+[[nodiscard]] std::unique_ptr<StretchEncoder> MakeLzxEncoder(int windowBits, int framesPerBlock);
 
 }  // namespace tarvik::cabwriter

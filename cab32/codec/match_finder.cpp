@@ -54,6 +54,11 @@ PositionTable::PositionTable(int hashBits, int ways)
       slots_(std::size_t{1} << (hashBits + waysBits_), 0),
       next_(std::size_t{1} << hashBits, 0) {}
 
+void PositionTable::Clear() {
+    std::fill(slots_.begin(), slots_.end(), 0u);
+    std::fill(next_.begin(), next_.end(), std::uint8_t{0});
+}
+
 MatchFinder::MatchFinder(int windowBits, const SearchEffort& effort)
     : windowSize_(1u << windowBits),
       niceLength_(effort.niceLength),
@@ -69,6 +74,20 @@ void MatchFinder::SlideIfFull(std::size_t incoming) {
     const std::uint32_t keep = windowSize_ < end_ - base_ ? windowSize_ : end_ - base_;
     std::memmove(buffer_.data(), buffer_.data() + (end_ - keep - base_), keep);
     base_ = end_ - keep;
+}
+
+void MatchFinder::Reset() {
+    base_ = end_ = nextInsert_ = 0;
+    std::fill(nearest_.begin(), nearest_.end(), 0u);
+    short_.Clear();
+    long_.Clear();
+}
+
+std::uint32_t MatchFinder::Prime(std::span<const std::uint8_t> history) {
+    if (history.size() > windowSize_) history = history.last(windowSize_);
+    Append(history);
+    InsertUpTo(end_);
+    return end_;
 }
 
 std::uint32_t MatchFinder::Append(std::span<const std::uint8_t> data) {

@@ -4,8 +4,8 @@
 // through memory, and entering a position costs one store per table. Three
 // tables: the newest position per three-byte prefix (short matches close
 // by), a bucket per five-byte prefix and a bucket per eight-byte prefix
-// (long matches anywhere in the window). Positions count from the start of
-// the folder's data.
+// (long matches anywhere in the window). Positions count from the first
+// byte since the finder was reset.
 #pragma once
 
 #include <cstdint>
@@ -43,6 +43,8 @@ class PositionTable {
 public:
     PositionTable(int hashBits, int ways);
 
+    void Clear();
+
     // Enters positions; its copies of the table's fields stay in registers.
     class Inserter {
     public:
@@ -79,6 +81,14 @@ private:
 class MatchFinder {
 public:
     MatchFinder(int windowBits, const SearchEffort& effort);
+
+    // Forgets every position: the finder starts again at position 0.
+    void Reset();
+
+    // Takes `history`, the bytes before the data to compress (at most one
+    // window), with every position entered in the tables; returns the
+    // position after it.
+    std::uint32_t Prime(std::span<const std::uint8_t> history);
 
     // Appends the next frame of data and returns the position of its first byte.
     std::uint32_t Append(std::span<const std::uint8_t> data);

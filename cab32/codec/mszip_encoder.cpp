@@ -5,12 +5,15 @@
 namespace tarvik::cabwriter {
 namespace {
 
-class MszipEncoder final : public FrameEncoder {
+constexpr std::size_t kDeflateWindow = 32768;
+
+// One raw deflate stream, ended however its stretch ends.
+class DeflateStream {
 public:
-    MszipEncoder() = default;
-    MszipEncoder(const MszipEncoder&) = delete;
-    MszipEncoder& operator=(const MszipEncoder&) = delete;
-    ~MszipEncoder() override {
+    DeflateStream() = default;
+    DeflateStream(const DeflateStream&) = delete;
+    DeflateStream& operator=(const DeflateStream&) = delete;
+    ~DeflateStream() {
         if (started_) deflateEnd(&stream_);
     }
 
@@ -21,19 +24,22 @@ public:
         // quarter of them once a match of 4 bytes is in hand: about 1.4 times
         // as fast as plain level 6 for 0.15% more bytes on mixed data.
         if (started_ && level == kDefaultMszipLevel) {
-            started_ = deflateTune(&stream_, kDefaultGoodLength, 16, 128, 128) == Z_OK;
+            return deflateTune(&stream_, kDefaultGoodLength, 16, 128, 128) == Z_OK;
         }
         return started_;
     }
 
-    // One deflate stream runs through the whole folder, so its history is
-    // the previous frames without handing zlib a dictionary per block. Each
-    // frame is flushed to a byte boundary (Z_SYNC_FLUSH: the data, then an
-    // empty stored block) and closed with an empty final block, which makes
-    // the block a complete deflate stream for the reader.
-    bool Encode(std::span<const std::uint8_t> frame, Payloads& ready) override {
+    [[nodiscard]] bool SetHistory(std::span<const std::uint8_t> history) {
+        if (history.size() > kDeflateWindow) history = history.last(kDeflateWindow);
+        return deflateSetDictionary(&stream_, history.data(), static_cast<uInt>(history.size())) == Z_OK;
+    }
+
+    // Each frame is flushed to a byte boundary (Z_SYNC_FLUSH: the data, then
+    // an empty stored block) and closed with an empty final block, which
+    // makes the block a complete deflate stream for the reader, while the
+    // stream goes on with the frame as history.
+    bool Frame(std::span<const std::uint8_t> frame, std::vector<std::uint8_t>& out) {
         static constexpr std::uint8_t kEmptyFinalBlock[2] = {0x03, 0x00};
-        std::vector<std::uint8_t>& out = ready.emplace_back();
         out.resize(2 + deflateBound(&stream_, static_cast<uLong>(frame.size())) + 16);
         out[0] = 'C';
         out[1] = 'K';
@@ -58,13 +64,35 @@ private:
     bool started_ = false;
 };
 
+// One deflate stream runs through a stretch, so the history of each frame
+// is the frames before it without handing zlib a dictionary per block; the
+// stretch's first frame gets the 32 KB before it as a dictionary. Each
+// stretch has a stream of its own: zlib's window keeps bytes of earlier
+// input that a reused stream would carry into the next stretch.
+class MszipEncoder final : public StretchEncoder {
+public:
+    explicit MszipEncoder(int level) : level_(level) {}
+
+    bool Encode(const StretchInput& input, EncodedStretch& out) override {
+        out = EncodedStretch();
+        DeflateStream stream;
+        if (!stream.Start(level_)) return false;
+        if (!input.history.empty() && !stream.SetHistory(input.history)) return false;
+        for (std::size_t at = 0; at < input.data.size(); at += kFrameSize) {
+            if (input.stop && input.stop->load(std::memory_order_relaxed)) return false;
+            const std::size_t size = std::min(kFrameSize, input.data.size() - at);
+            if (!stream.Frame(input.data.subspan(at, size), out.payloads.emplace_back())) return false;
+            if (input.doneBytes) input.doneBytes->fetch_add(size, std::memory_order_relaxed);
+        }
+        return true;
+    }
+
+private:
+    int level_;
+};
+
 }  // namespace
 
-std::unique_ptr<FrameEncoder> MakeMszipEncoder(int level) {
-    if (level < 1 || level > 9) return nullptr;
-    auto encoder = std::make_unique<MszipEncoder>();
-    if (!encoder->Start(level)) return nullptr;
-    return encoder;
-}
+std::unique_ptr<StretchEncoder> MakeMszipEncoder(int level) { return std::make_unique<MszipEncoder>(level); }
 
 }  // namespace tarvik::cabwriter

@@ -7,6 +7,7 @@
 
 namespace tarvik::cabwriter {
 
-[[nodiscard]] std::unique_ptr<FrameEncoder> MakeMszipEncoder(int level);
+// The level must be 1..9.
+[[nodiscard]] std::unique_ptr<StretchEncoder> MakeMszipEncoder(int level);
 
 }  // namespace tarvik::cabwriter

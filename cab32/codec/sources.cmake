@@ -14,6 +14,7 @@ set(CAB32_CODEC_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/mszip_decoder.cpp
   ${CMAKE_CURRENT_LIST_DIR}/mszip_encoder.cpp
   ${CMAKE_CURRENT_LIST_DIR}/quantum_decoder.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/stretch_workers.cpp
 )
 set(CAB32_CODEC_TEST_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/quantum_encoder.cpp

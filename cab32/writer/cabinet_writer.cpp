@@ -2,14 +2,19 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <deque>
+#include <memory>
 #include <span>
+#include <thread>
 
 #include "cab_checksum.h"
 #include "cab_format.h"
 #include "cabinet_content.h"
 #include "input_reader.h"
 #include "sjis_path.h"
+#include "stretch_workers.h"
 #include "win_file.h"
 
 namespace tarvik::cabwriter {
@@ -77,7 +82,8 @@ constexpr std::uint64_t kSetIdOffset = 32;
 
 // The set ID is a digest of everything that goes into the set: the
 // settings, each file's stored name, size, date, time and attributes, and
-// its bytes as they are read, folded to 16 bits. The same sources with the
+// the data blocks as they are placed (a function of the files' bytes and
+// the settings alone), folded to 16 bits. The same sources with the
 // same settings therefore give byte-identical cabinets run after run, while two
 // different sets (made on the same day or not) differ with near certainty,
 // which is what the ID is for: telling the volumes of one set from
@@ -119,23 +125,93 @@ private:
     std::uint64_t state_ = 0x243F6A8885A308D3ull;
 };
 
+// How long the calling thread waits for the workers before it calls the
+// progress callback again (which keeps the caller's windows drawn).
+constexpr std::chrono::milliseconds kProgressInterval{50};
+// The memory one job may take, also in a 32-bit process; the compressing
+// threads are capped to stay within it beside the rest of the job.
+constexpr std::uint64_t kJobMemory = std::uint64_t{512} << 20;
+constexpr std::uint64_t kOtherMemory = std::uint64_t{64} << 20;
+constexpr int kMaxThreads = 64;
+
+EncoderSettings SettingsFor(const WriterOptions& options) {
+    EncoderSettings settings;
+    settings.compression = options.compression;
+    settings.lzxWindowBits = options.lzxWindowBits;
+    settings.mszipLevel = options.mszipLevel;
+    // In volumes every frame is placed at once, as a cut must be able to
+    // end the folder right after it.
+    settings.framesPerBlock = options.volumeSizeBytes == 0 ? kFramesPerLzxBlock : 1;
+    return settings;
+}
+
+// CAB32_THREADS in the environment, or 0 when it is not set or not a number.
+int ThreadsFromEnvironment() {
+    char text[16];
+    const DWORD length = GetEnvironmentVariableA("CAB32_THREADS", text, sizeof text);
+    if (length == 0 || length >= sizeof text) return 0;
+    char* end = nullptr;
+    const long threads = std::strtol(text, &end, 10);
+    return *end == '\0' && threads > 0 && threads <= kMaxThreads ? static_cast<int>(threads) : 0;
+}
+
+int ThreadCount(const WriterOptions& options, const EncoderSettings& settings) {
+    int wanted = options.threads > 0 ? options.threads : ThreadsFromEnvironment();
+    if (wanted <= 0) wanted = static_cast<int>(std::thread::hardware_concurrency());
+    const std::uint64_t each = StretchWorkers::WorkerBytes(settings) + 2 * StretchWorkers::StretchBytes(settings);
+    const auto byMemory = static_cast<int>(std::min<std::uint64_t>((kJobMemory - kOtherMemory) / each, kMaxThreads));
+    return std::clamp(wanted, 1, std::max(byMemory, 1));
+}
+
+// The cabinet files a job has made: deleted again unless the job keeps them.
+struct OutputFiles {
+    std::vector<std::string> paths;
+    bool kept = false;
+
+    OutputFiles() = default;
+    OutputFiles(const OutputFiles&) = delete;
+    OutputFiles& operator=(const OutputFiles&) = delete;
+    ~OutputFiles() {
+        if (!kept)
+            for (const std::string& path : paths) DeleteFileA(path.c_str());
+    }
+    std::vector<std::string> Keep() {
+        kept = true;
+        return paths;
+    }
+};
+
 // Compresses the folders and fills the cabinets one after another. A
 // volume that fills up inside a folder ends in the middle of a data block;
 // the files that block touches are listed in both volumes as continued,
 // and their folder ends with the last of them, as readers expect: the
 // continued folder of a volume holds only files carried over from the
 // volume before.
+//
+// The calling thread reads stretches ahead and hands them to the workers,
+// then places the finished ones in order. A volume cut ends the folder
+// early, so the frames read after the cut frame are dropped and read again;
+// they start a stretch of their own in every case, as the cut frame's
+// stretch is always read whole before any of it is placed.
 class CabinetSetWriter {
 public:
     CabinetSetWriter(const std::vector<WriterInputFile>& sources, std::vector<FileRecord>& records,
-                     const WriterOptions& options, WinFile& scratch, std::uint64_t total)
+                     const WriterOptions& options, const EncoderSettings& settings, int threads, WinFile& scratch,
+                     std::vector<std::string>& written, std::uint64_t total)
         : records_(records),
           options_(options),
+          settings_(settings),
           scratch_(scratch),
           reader_(sources, records, kMaxFolderBytes),
+          workers_(settings, threads),
+          joiner_(settings),
+          stretchFrames_(StretchFrames(settings)),
+          historyBytes_(HistoryBytes(settings)),
+          maxInFlight_(2 * static_cast<std::size_t>(threads)),
           listedIn_(records.size(), 0),
           total_(total),
-          compressionType_(FolderCompressionType(options.compression, options.lzxWindowBits)) {
+          compressionType_(FolderCompressionType(options.compression, options.lzxWindowBits)),
+          written_(written) {
         for (const std::uint64_t setting : {std::uint64_t{compressionType_}, std::uint64_t(options.mszipLevel),
                                             std::uint64_t{options.volumeSizeBytes}, std::uint64_t{records.size()}}) {
             digest_.Add(setting);
@@ -147,15 +223,37 @@ public:
         }
     }
 
+    bool Started() const { return workers_.Started(); }
     WriteResult Run();
-    std::vector<std::string>& Written() { return written_; }
-    // Known once every source has been read (the last cabinet is written
+    // Known once every block has been placed (the last cabinet is written
     // with it; the volumes before it hold 0 until SetSetIdOfEarlierVolumes).
     std::uint16_t SetId() const { return digest_.SetId(); }
     std::uint64_t WrittenBytes() const { return writtenBytes_; }
 
 private:
-    WriteResult HandleFrame(const Frame& frame);
+    // What placing needs of a frame read ahead.
+    struct FramePlan {
+        std::uint16_t size = 0;  // 0: no data (the end of a folder, empty files)
+        FileRange files;
+        bool startsFolder = false;
+        ReaderPosition after;  // the reader's position after the frame
+    };
+    struct Stretch {
+        std::shared_ptr<StretchJob> job;
+        std::vector<FramePlan> frames;
+    };
+    static constexpr std::uint32_t kNoCut = 0xFFFFFFFF;
+
+    WriteResult ReadAhead();
+    WriteResult ReadStretch(Stretch& stretch);
+    bool RoomForMoreStretches() const;
+    WriteResult PlaceOldest();
+    WriteResult WaitForOldest();
+    void DropAfterCut(const Stretch& stretch, std::size_t frame);
+    bool ReportProgress();
+    void KeepTail(std::vector<std::uint8_t>& tail, std::span<const std::uint8_t> bytes) const;
+    std::vector<std::uint8_t> SpareBuffer();
+    void Recycle(StretchJob& job);
     WriteResult Place(std::span<const std::uint8_t> block, std::uint16_t uncompressed, FileRange touched);
     WriteResult Cut(std::uint32_t first, std::uint32_t last);
     WriteResult MoveFolderToNextCabinet(FileRange touched);
@@ -170,15 +268,22 @@ private:
 
     std::vector<FileRecord>& records_;
     const WriterOptions& options_;
+    const EncoderSettings& settings_;
     WinFile& scratch_;
     InputReader reader_;
-    std::unique_ptr<FrameEncoder> encoder_;
-    struct WaitingFrame {
-        std::uint16_t size;
-        FileRange files;
-    };
-    std::deque<WaitingFrame> waiting_;  // frames given to the encoder whose blocks are not placed yet
-    Payloads ready_;
+    StretchWorkers workers_;
+    FolderJoiner joiner_;
+    const std::size_t stretchFrames_;
+    const std::size_t historyBytes_;
+    const std::size_t maxInFlight_;
+    std::deque<Stretch> inFlight_;  // read, not yet placed, oldest first
+    std::uint64_t inFlightBytes_ = 0;
+    bool inputDone_ = false;
+    std::vector<std::uint8_t> folderTail_;  // the folder's last bytes read, the next stretch's history
+    std::vector<std::vector<std::uint8_t>> spare_;
+    Frame frame_;
+    const FramePlan* placing_ = nullptr;  // the frame whose block is being placed
+    std::uint32_t cutEnd_ = kNoCut;       // set by a cut: the folder now ends before this file
     CabinetContent cabinet_;
     int number_ = 1;
     std::uint64_t scratchEnd_ = 0;
@@ -186,52 +291,182 @@ private:
     bool folderIsContinuation_ = false;
     std::uint32_t folderFirstFile_ = 0;
     std::uint64_t total_;
-    std::uint64_t done_ = 0;
+    std::uint64_t done_ = 0;      // bytes placed
+    std::uint64_t reported_ = 0;  // the last progress reported
     std::uint16_t compressionType_;
-    std::vector<std::string> written_;
+    std::vector<std::string>& written_;
     std::uint64_t writtenBytes_ = 0;
     SetIdDigest digest_;
 };
 
 WriteResult CabinetSetWriter::Run() {
-    Frame frame;
     for (;;) {
-        bool finished = false;
-        if (WriteResult r = reader_.Next(frame, finished); Failed(r)) return r;
-        if (finished) break;
-        digest_.Add(frame.data);
-        if (WriteResult r = HandleFrame(frame); Failed(r)) return r;
+        if (WriteResult r = ReadAhead(); Failed(r)) return r;
+        if (inFlight_.empty()) break;
+        if (WriteResult r = PlaceOldest(); Failed(r)) return r;
     }
     return CloseCabinet(false);
 }
 
-// Compresses a frame and places the blocks that are ready. LZX holds
-// several frames per block in a single cabinet; in volumes every frame is
-// placed at once, as a cut must be able to end the folder right after it.
-WriteResult CabinetSetWriter::HandleFrame(const Frame& frame) {
-    if (frame.startsFolder) {
-        const int framesPerBlock = options_.volumeSizeBytes == 0 ? kFramesPerLzxBlock : 1;
-        encoder_ = MakeFrameEncoder(options_.compression, options_.lzxWindowBits, options_.mszipLevel, framesPerBlock);
-        if (!encoder_) return Failure(WriteError::BadSettings);
-        cabinet_.AddFolder(compressionType_);
-        folderIsContinuation_ = false;
-        folderFirstFile_ = frame.files.first;
+// Reads stretches and hands them to the workers while there is room in
+// flight. With volumes, only as much as the current volume could still
+// take uncompressed is read ahead (at least one stretch): the frames after
+// a cut are read again.
+WriteResult CabinetSetWriter::ReadAhead() {
+    while (!inputDone_ && inFlight_.size() < maxInFlight_ && (inFlight_.empty() || RoomForMoreStretches())) {
+        Stretch stretch;
+        if (WriteResult r = ReadStretch(stretch); Failed(r)) return r;
+        if (stretch.frames.empty()) break;
+        inFlightBytes_ += stretch.job->data.size();
+        if (!stretch.job->data.empty()) workers_.Submit(stretch.job);
+        inFlight_.push_back(std::move(stretch));
     }
-    ready_.clear();
-    if (!frame.data.empty()) {
-        waiting_.push_back({static_cast<std::uint16_t>(frame.data.size()), frame.files});
-        if (!encoder_->Encode(frame.data, ready_)) return Failure(WriteError::CompressorFailed);
-    }
-    if (frame.endsFolder && !encoder_->Finish(ready_)) return Failure(WriteError::CompressorFailed);
-    for (const std::vector<std::uint8_t>& payload : ready_) {
-        const WaitingFrame waiting = waiting_.front();
-        waiting_.pop_front();
-        if (WriteResult r = Place(payload, waiting.size, waiting.files); Failed(r)) return r;
-    }
-    if (frame.data.empty()) return ListEmptyFiles(frame.files);
-    done_ += frame.data.size();
-    if (options_.progress && !options_.progress(done_, total_)) return Failure(WriteError::Cancelled);
     return {};
+}
+
+// The frames of one stretch: up to stretchFrames_ with data, ending with
+// its folder.
+WriteResult CabinetSetWriter::ReadStretch(Stretch& stretch) {
+    stretch.job = std::make_shared<StretchJob>();
+    StretchJob& job = *stretch.job;
+    job.data = SpareBuffer();
+    job.history = SpareBuffer();
+    std::size_t dataFrames = 0;
+    for (;;) {
+        bool finished = false;
+        if (WriteResult r = reader_.Next(frame_, finished); Failed(r)) return r;
+        if (finished) {
+            inputDone_ = true;
+            break;
+        }
+        if (frame_.startsFolder) {
+            job.startsFolder = true;
+            folderTail_.clear();
+        }
+        job.data.insert(job.data.end(), frame_.data.begin(), frame_.data.end());
+        stretch.frames.push_back(
+            {static_cast<std::uint16_t>(frame_.data.size()), frame_.files, frame_.startsFolder, reader_.Position()});
+        if (!frame_.data.empty()) ++dataFrames;
+        if (frame_.endsFolder || dataFrames == stretchFrames_) break;
+    }
+    job.history.assign(folderTail_.begin(), folderTail_.end());
+    KeepTail(folderTail_, job.data);
+    return {};
+}
+
+// Appends `bytes` to `tail` and keeps the last historyBytes_ of the two.
+void CabinetSetWriter::KeepTail(std::vector<std::uint8_t>& tail, std::span<const std::uint8_t> bytes) const {
+    if (bytes.size() >= historyBytes_) {
+        tail.assign(bytes.end() - static_cast<std::ptrdiff_t>(historyBytes_), bytes.end());
+        return;
+    }
+    tail.insert(tail.end(), bytes.begin(), bytes.end());
+    if (tail.size() > historyBytes_)
+        tail.erase(tail.begin(), tail.end() - static_cast<std::ptrdiff_t>(historyBytes_));
+}
+
+bool CabinetSetWriter::RoomForMoreStretches() const {
+    const std::uint64_t limit = options_.volumeSizeBytes;
+    if (limit == 0) return true;
+    const std::uint64_t used = cabinet_.HeaderSize(NamesFor(true)) + cabinet_.DataSize();
+    // At worst nothing compresses, and every frame's block adds its header
+    // and a few bytes.
+    const std::uint64_t frames = inFlightBytes_ / kFrameSize + 2 * stretchFrames_;
+    const std::uint64_t worst = inFlightBytes_ + stretchFrames_ * kFrameSize + frames * 64;
+    return used + worst <= limit;
+}
+
+WriteResult CabinetSetWriter::WaitForOldest() {
+    const StretchJob& job = *inFlight_.front().job;
+    while (!workers_.WaitFor(job, kProgressInterval)) {
+        if (workers_.Failed()) return Failure(WriteError::CompressorFailed);
+        if (!ReportProgress()) return Failure(WriteError::Cancelled);
+    }
+    if (workers_.Failed() || job.Failed()) return Failure(WriteError::CompressorFailed);
+    return {};
+}
+
+// Places the oldest stretch's blocks frame by frame, in the cabinets' order.
+WriteResult CabinetSetWriter::PlaceOldest() {
+    Stretch& stretch = inFlight_.front();
+    StretchJob& job = *stretch.job;
+    if (!job.data.empty()) {
+        if (WriteResult r = WaitForOldest(); Failed(r)) return r;
+        if (job.startsFolder) joiner_ = FolderJoiner(settings_);
+        joiner_.Join(job.out);
+    }
+    std::size_t placed = 0;  // frames with data
+    for (std::size_t i = 0; i < stretch.frames.size(); ++i) {
+        const FramePlan& frame = stretch.frames[i];
+        if (frame.startsFolder) {
+            cabinet_.AddFolder(compressionType_);
+            folderIsContinuation_ = false;
+            folderFirstFile_ = frame.files.first;
+        }
+        if (frame.size == 0) {
+            if (WriteResult r = ListEmptyFiles(frame.files); Failed(r)) return r;
+            continue;
+        }
+        placing_ = &frame;
+        if (WriteResult r = Place(job.out.payloads[placed++], frame.size, frame.files); Failed(r)) return r;
+        done_ += frame.size;
+        if (cutEnd_ != kNoCut) {
+            joiner_.Pass(job.out, placed);
+            DropAfterCut(stretch, i);
+            return ReportProgress() ? WriteResult{} : Failure(WriteError::Cancelled);
+        }
+        if (!ReportProgress()) return Failure(WriteError::Cancelled);
+    }
+    joiner_.Pass(job.out, placed);
+    inFlightBytes_ -= job.data.size();
+    Recycle(job);
+    inFlight_.pop_front();
+    return {};
+}
+
+// Buffers of placed stretches serve the next ones: memory the process has
+// touched before is much cheaper to fill than fresh pages.
+std::vector<std::uint8_t> CabinetSetWriter::SpareBuffer() {
+    if (spare_.empty()) return {};
+    std::vector<std::uint8_t> buffer = std::move(spare_.back());
+    spare_.pop_back();
+    buffer.clear();
+    return buffer;
+}
+
+void CabinetSetWriter::Recycle(StretchJob& job) {
+    if (!job.Finished() && !job.data.empty()) return;  // a worker may still read it
+    if (spare_.size() < 2 * maxInFlight_ + 2) spare_.push_back(std::move(job.data));
+    if (spare_.size() < 2 * maxInFlight_ + 2) spare_.push_back(std::move(job.history));
+}
+
+// A cut in `frame` of the oldest stretch ended its folder early: what was
+// read after the frame is dropped, and the reader goes back to read the
+// rest of the folder and what follows again.
+void CabinetSetWriter::DropAfterCut(const Stretch& stretch, std::size_t frame) {
+    reader_.Rewind(stretch.frames[frame].after);
+    reader_.EndFolderAfter(cutEnd_ - 1);
+    cutEnd_ = kNoCut;
+    const StretchJob& cutJob = *stretch.job;
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i <= frame; ++i) kept += stretch.frames[i].size;
+    folderTail_ = cutJob.history;
+    KeepTail(folderTail_, std::span(cutJob.data).first(kept));
+    for (const Stretch& dropped : inFlight_) workers_.Drop(*dropped.job);
+    inFlight_.clear();
+    inFlightBytes_ = 0;
+    inputDone_ = false;
+}
+
+// Tells the caller how far the job has come: the bytes placed, or those
+// the workers have compressed when they are further.
+bool CabinetSetWriter::ReportProgress() {
+    if (!options_.progress) return true;
+    std::uint64_t compressed = done_;
+    for (const Stretch& stretch : inFlight_)
+        if (!stretch.job->Finished()) compressed += stretch.job->DoneBytes();
+    reported_ = std::max(reported_, std::min(compressed, total_));
+    return options_.progress(reported_, total_);
 }
 
 // Places one compressed block, cutting it at the end of each volume it fills.
@@ -265,7 +500,7 @@ WriteResult CabinetSetWriter::Place(std::span<const std::uint8_t> block, std::ui
 // in the next volume, where the folder ends with them.
 WriteResult CabinetSetWriter::Cut(std::uint32_t first, std::uint32_t last) {
     cabinet_.MarkContinuedToNext(first, last);
-    reader_.EndFolderAfter(last);
+    cutEnd_ = last + 1;
     if (WriteResult r = CloseCabinet(true); Failed(r)) return r;
     cabinet_.AddFolder(compressionType_);
     for (std::uint32_t file = first; file <= last; ++file) {
@@ -291,6 +526,10 @@ WriteResult CabinetSetWriter::AddPiece(std::span<const std::uint8_t> bytes, std:
     if (!scratch_.Seek(scratchEnd_) || !scratch_.Write(bytes.data(), length)) return Failure(WriteError::ScratchFailed);
     cabinet_.AddPiece({scratchEnd_, length, uncompressed});
     scratchEnd_ += length;
+    // Every placed byte once, in order: the same whatever the number of
+    // threads, and frames read again after a volume cut are not counted twice.
+    digest_.Add(bytes);
+    digest_.Add(uncompressed);
     return {};
 }
 
@@ -366,8 +605,8 @@ std::uint64_t CabinetSetWriter::NewEntryBytes(FileRange touched) const {
 // Room a whole block must leave so that the folder's next block can still
 // start in this volume with its new file entries and at least one byte.
 std::uint64_t CabinetSetWriter::ReserveForNextBlock() const {
-    if (!reader_.FolderContinues()) return 0;
-    return kDataHeaderSize + 1 + reader_.NextFrameNewEntryBytes();
+    if (!reader_.FolderContinues(placing_->after, cutEnd_)) return 0;
+    return kDataHeaderSize + 1 + reader_.NextFrameNewEntryBytes(placing_->after, cutEnd_);
 }
 
 std::string CabinetSetWriter::CabinetPath(int number) const {
@@ -397,25 +636,30 @@ WriteResult SetSetIdOfEarlierVolumes(const std::vector<std::string>& written, st
 
 }  // namespace
 
+int WriterThreads(const WriterOptions& options) { return ThreadCount(options, SettingsFor(options)); }
+
 WriteResult WriteCabinet(const std::vector<WriterInputFile>& files, const WriterOptions& options) {
     if (WriteResult r = CheckRequest(files, options); Failed(r)) return r;
-    if (!MakeFrameEncoder(options.compression, options.lzxWindowBits, options.mszipLevel))
-        return Failure(WriteError::BadSettings);
+    const EncoderSettings settings = SettingsFor(options);
+    if (!ValidSettings(settings)) return Failure(WriteError::BadSettings);
     std::vector<FileRecord> records;
     std::uint64_t total = 0;
     if (WriteResult r = MeasureSources(files, records, total); Failed(r)) return r;
     WinFile scratch = WinFile::CreateScratch();
     if (!scratch.IsOpen()) return Failure(WriteError::ScratchFailed);
 
-    CabinetSetWriter writer(files, records, options, scratch, total);
-    WriteResult result = writer.Run();
-    if (!Failed(result)) result = SetSetIdOfEarlierVolumes(writer.Written(), writer.SetId());
-    if (Failed(result)) {
-        for (const std::string& path : writer.Written()) DeleteFileA(path.c_str());
-        return result;
+    OutputFiles written;
+    WriteResult result;
+    {
+        CabinetSetWriter writer(files, records, options, settings, ThreadCount(options, settings), scratch,
+                                written.paths, total);
+        if (!writer.Started()) return Failure(WriteError::CompressorFailed);
+        result = writer.Run();
+        if (!Failed(result)) result = SetSetIdOfEarlierVolumes(written.paths, writer.SetId());
+        result.cabinetBytes = writer.WrittenBytes();
     }
-    result.cabinets = std::move(writer.Written());
-    result.cabinetBytes = writer.WrittenBytes();
+    if (Failed(result)) return result;
+    result.cabinets = written.Keep();
     return result;
 }
 

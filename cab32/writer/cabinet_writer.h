@@ -2,7 +2,10 @@
 // (stored, MSZIP or LZX with a window of 2^15 to 2^21 bytes), in one
 // cabinet or in volumes. A new folder starts only where the format needs
 // one: after a file continued into the next volume, or when a folder would
-// pass 65535 data blocks.
+// pass 65535 data blocks. The data is compressed on worker threads, in
+// stretches cut at fixed points of each folder, so the cabinet's bytes are
+// the same whatever the number of threads; reading, placing the blocks
+// into cabinets and the progress calls stay on the calling thread.
 #pragma once
 
 #include <cstdint>
@@ -35,7 +38,13 @@ struct WriterOptions {
     std::function<std::string(int volumeNumber)> volumePath;
     // The set ID is not chosen: it is derived from the sources and these
     // settings, so the same input gives the same bytes.
-    // Called after each 32 KB of input; returning false cancels the job.
+    // Compressing threads. 0: the number in the environment variable
+    // CAB32_THREADS when it is set, else one per processor. Never more than
+    // the memory cap allows (one job stays under 512 MB, also on i686).
+    int threads = 0;
+    // Called on the calling thread after each 32 KB of input placed and at
+    // least every 50 ms while the workers compress (`doneBytes` never goes
+    // down, and may repeat); returning false cancels the job.
     std::function<bool(std::uint64_t doneBytes, std::uint64_t totalBytes)> progress;
 };
 
@@ -65,8 +74,11 @@ struct WriteResult {
     std::uint64_t cabinetBytes = 0;     // their total size
 };
 
-// Writes the cabinet or volume set. On failure every cabinet file it made
-// is deleted again.
+// Writes the cabinet or volume set. On failure (an exception included)
+// every cabinet file it made is deleted again, and no thread is left.
 WriteResult WriteCabinet(const std::vector<WriterInputFile>& files, const WriterOptions& options);
+
+// The threads WriteCabinet compresses on for these options.
+int WriterThreads(const WriterOptions& options);
 
 }  // namespace tarvik::cabwriter

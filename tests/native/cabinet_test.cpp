@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "cab_checksum.h"
+#include "decode_ahead.h"
 #include "folder_reader.h"
 #include "test_streams.h"
 
@@ -28,23 +29,34 @@ struct Part {
     std::uint16_t blocks = 0;
 };
 
-// Reads the parts one after another; false when the reader calls the data bad.
+// Reads the parts one after another, on this thread and decoded ahead on
+// another, which must agree; false when the reader calls the data bad.
 bool ReadParts(std::uint16_t type, const std::vector<Part>& parts, Bytes& out) {
-    cab32::FolderReader reader(type);
-    for (const Part& part : parts) {
-        const MemoryCabSource source(part.bytes);
-        cab32::CabDirectory directory;
-        directory.cabinetSize = static_cast<std::uint32_t>(part.bytes.size());
-        reader.StartPart(source, directory, cab32::CabFolder{0, part.blocks, type});
-        for (;;) {
+    bool good[2] = {true, true};
+    Bytes got[2];
+    for (int onThread : {0, 1}) {
+        cab32::FolderReader reader(type);
+        for (const Part& part : parts) {
+            const MemoryCabSource source(part.bytes);
+            cab32::CabDirectory directory;
+            directory.cabinetSize = static_cast<std::uint32_t>(part.bytes.size());
+            reader.StartPart(source, directory, cab32::CabFolder{0, part.blocks, type});
+            cab32::DecodeAhead ahead(reader, onThread == 1);
+            cab32::FolderReader::Step step;
             std::span<const std::uint8_t> frame;
-            const auto step = reader.Next(frame);
-            if (step == cab32::FolderReader::Step::Bad) return false;
-            if (step == cab32::FolderReader::Step::PartEnded) break;
-            out.insert(out.end(), frame.begin(), frame.end());
+            std::uint64_t start = 0;
+            while ((step = ahead.Next(frame, start)) == cab32::FolderReader::Step::Frame) {
+                EXPECT_EQ(start, got[onThread].size());
+                got[onThread].insert(got[onThread].end(), frame.begin(), frame.end());
+            }
+            good[onThread] = step != cab32::FolderReader::Step::Bad;
+            if (!good[onThread]) break;
         }
     }
-    return true;
+    EXPECT_EQ(good[0], good[1]);
+    EXPECT_EQ(got[0], got[1]);
+    out = got[0];
+    return good[0];
 }
 
 struct Method {
@@ -74,6 +86,27 @@ TEST_P(CabinetRead, TablesAndFolderGiveBackTheData) {
 INSTANTIATE_TEST_SUITE_P(Methods, CabinetRead,
                          ::testing::Values(Method{Compression::None, 0}, Method{Compression::Mszip, 0},
                                            Method{Compression::Lzx, 15}, Method{Compression::Lzx, 21}));
+
+// A caller that stops early (its members are out) ends the decoding
+// thread, waiting with its frames full or still decoding.
+TEST(DecodeAhead, StopsWhenTheCallerDoes) {
+    const Bytes data = SampleData(Sample::Text, 3000000, 4);
+    const Bytes cab = BuildCabinet(EncodeWithWriter(Compression::Mszip, 0, data));
+    const MemoryCabSource source(cab);
+    cab32::CabDirectory directory;
+    ASSERT_EQ(cab32::ReadCabDirectory(source, directory, true), cab32::CabFault::None);
+    for (int taken : {0, 1, 40}) {
+        cab32::FolderReader reader(directory.folders[0].compression);
+        reader.StartPart(source, directory, directory.folders[0]);
+        cab32::DecodeAhead ahead(reader, true);
+        std::span<const std::uint8_t> frame;
+        std::uint64_t start = 0;
+        for (int i = 0; i < taken; ++i) {
+            ASSERT_EQ(ahead.Next(frame, start), cab32::FolderReader::Step::Frame);
+            EXPECT_TRUE(std::equal(frame.begin(), frame.end(), data.begin() + static_cast<std::ptrdiff_t>(start)));
+        }
+    }
+}
 
 // A volume that fills up inside a block ends with the block's first piece
 // (uncompressed size 0); the next volume's first block carries the rest.

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "lzx_decoder.h"
+#include "stretch_workers.h"
 #include "test_streams.h"
 
 namespace tarvik::testing {
@@ -19,14 +20,18 @@ struct Method {
 class WriterRoundTrip : public ::testing::TestWithParam<Method> {};
 
 // Everything the writer makes decodes to its input: frames, the last short
-// frame, history across frames and (LZX 15) a window that wraps.
+// frame, history across frames and (LZX 15) a window that wraps, in one
+// stretch and in stretches of 3 or 4 frames primed with the bytes before.
 TEST_P(WriterRoundTrip, DecodesToTheInput) {
     const Bytes data = SampleData(Sample::Mixed, 400000, 7);
     for (int framesPerBlock : {1, 4}) {
-        const Folder folder = EncodeWithWriter(GetParam().compression, GetParam().windowBits, data, framesPerBlock);
-        Bytes out;
-        ASSERT_TRUE(DecodeFolder(folder, out));
-        ASSERT_EQ(out, data);
+        for (int stretchFrames : {0, 3}) {
+            const Folder folder =
+                EncodeWithWriter(GetParam().compression, GetParam().windowBits, data, framesPerBlock, stretchFrames);
+            Bytes out;
+            ASSERT_TRUE(DecodeFolder(folder, out));
+            ASSERT_EQ(out, data) << framesPerBlock << " " << stretchFrames;
+        }
     }
 }
 
@@ -34,6 +39,61 @@ INSTANTIATE_TEST_SUITE_P(Methods, WriterRoundTrip,
                          ::testing::Values(Method{Compression::None, 0}, Method{Compression::Mszip, 0},
                                            Method{Compression::Lzx, 15}, Method{Compression::Lzx, 16},
                                            Method{Compression::Lzx, 18}, Method{Compression::Lzx, 21}));
+
+// The worker threads give the frame encoder's bytes, whatever their
+// number, for stretches handed over as the writer does; a pool destroyed
+// with jobs queued, running and dropped ends cleanly (the sanitizers
+// watch).
+TEST(StretchWorkers, GiveTheSameBytesAsOneThreadAndStopCleanly) {
+    using namespace cabwriter;
+    const Bytes data = SampleData(Sample::Mixed, 500000, 21);
+    for (const Method m : {Method{Compression::Mszip, 0}, Method{Compression::Lzx, 16}}) {
+        EncoderSettings settings;
+        settings.compression = m.compression;
+        settings.lzxWindowBits = m.windowBits == 0 ? 21 : m.windowBits;
+        settings.framesPerBlock = 2;
+        settings.stretchFrames = 4;
+        const Folder expected = EncodeWithWriter(m.compression, m.windowBits, data, 2, 4);
+        const std::size_t stretchBytes = 4 * kFrameSize;
+        for (int threads : {1, 3}) {
+            StretchWorkers workers(settings, threads);
+            ASSERT_TRUE(workers.Started());
+            std::vector<std::shared_ptr<StretchJob>> jobs;
+            for (std::size_t at = 0; at < data.size(); at += stretchBytes) {
+                auto job = std::make_shared<StretchJob>();
+                const std::size_t from = at > HistoryBytes(settings) ? at - HistoryBytes(settings) : 0;
+                job->history.assign(data.begin() + static_cast<std::ptrdiff_t>(from),
+                                    data.begin() + static_cast<std::ptrdiff_t>(at));
+                job->data.assign(data.begin() + static_cast<std::ptrdiff_t>(at),
+                                 data.begin() + static_cast<std::ptrdiff_t>(std::min(at + stretchBytes, data.size())));
+                job->startsFolder = at == 0;
+                workers.Submit(job);
+                jobs.push_back(job);
+            }
+            FolderJoiner joiner(settings);
+            std::size_t block = 0;
+            for (const auto& job : jobs) {
+                while (!workers.WaitFor(*job, std::chrono::milliseconds(50))) ASSERT_FALSE(workers.Failed());
+                ASSERT_FALSE(job->Failed());
+                joiner.Join(job->out);
+                joiner.Pass(job->out, job->out.payloads.size());
+                for (const auto& payload : job->out.payloads) EXPECT_EQ(payload, expected.blocks[block++].payload);
+            }
+            EXPECT_EQ(block, expected.blocks.size());
+        }
+        StretchWorkers abandoned(settings, 2);
+        std::vector<std::shared_ptr<StretchJob>> jobs;
+        for (int i = 0; i < 6; ++i) {
+            auto job = std::make_shared<StretchJob>();
+            job->data.assign(data.begin(), data.begin() + static_cast<std::ptrdiff_t>(stretchBytes));
+            job->startsFolder = true;
+            abandoned.Submit(job);
+            jobs.push_back(job);
+        }
+        abandoned.Drop(*jobs[0]);
+        abandoned.Drop(*jobs[5]);
+    }
+}
 
 // A bit writer in LZX order for hand-made streams.
 class LzxBits {
@@ -100,19 +160,25 @@ TEST(HandMadeLzx, UncompressedBlocksAndCallTranslationMatchCabextract) {
 }
 
 // The writer's own cabinets also pass cabextract natively (aligned and
-// verbatim blocks, repeated offsets, MSZIP with carried history).
+// verbatim blocks, repeated offsets, MSZIP with carried history), also
+// where stretches start inside the folder.
 TEST(WriterCabinets, CabextractAgrees) {
-    const Bytes data = SampleData(Sample::Mixed, 200000, 11);
+    const Bytes data = SampleData(Sample::Mixed, 400000, 11);
     for (const Method m : {Method{Compression::Mszip, 0}, Method{Compression::Lzx, 17}, Method{Compression::Lzx, 21}}) {
-        Bytes extracted;
-        ASSERT_TRUE(ExtractWithCabextract(BuildCabinet(EncodeWithWriter(m.compression, m.windowBits, data, 4)), extracted));
-        EXPECT_EQ(extracted, data);
+        for (int stretchFrames : {0, 4}) {
+            Bytes extracted;
+            ASSERT_TRUE(ExtractWithCabextract(
+                BuildCabinet(EncodeWithWriter(m.compression, m.windowBits, data, 4, stretchFrames)), extracted));
+            EXPECT_EQ(extracted, data);
+        }
     }
 }
 
 // Random data between text goes into uncompressed LZX blocks (the trees
 // and repeated offsets carry over them; an odd last frame takes a pad
-// byte), costing at most a few bytes per block more than itself.
+// byte), costing at most a few bytes per block more than itself. In
+// stretches of 4 frames the noise is a stretch without a coded block: the
+// next stretch's trees go as differences from the first one's.
 TEST(WriterCabinets, IncompressibleStretchesAreStored) {
     constexpr std::size_t kBlock = 4 * 32768;
     Bytes data = SampleData(Sample::Text, kBlock, 1);
@@ -125,12 +191,14 @@ TEST(WriterCabinets, IncompressibleStretchesAreStored) {
     EXPECT_LE(stored, noise.size() + 16);
     for (int windowBits : {15, 21}) {
         for (int framesPerBlock : {1, 4}) {
-            const Folder folder = EncodeWithWriter(Compression::Lzx, windowBits, data, framesPerBlock);
-            Bytes decoded, extracted;
-            ASSERT_TRUE(DecodeFolder(folder, decoded));
-            EXPECT_EQ(decoded, data);
-            ASSERT_TRUE(ExtractWithCabextract(BuildCabinet(folder), extracted));
-            EXPECT_EQ(extracted, data);
+            for (int stretchFrames : {0, 4}) {
+                const Folder folder = EncodeWithWriter(Compression::Lzx, windowBits, data, framesPerBlock, stretchFrames);
+                Bytes decoded, extracted;
+                ASSERT_TRUE(DecodeFolder(folder, decoded));
+                EXPECT_EQ(decoded, data);
+                ASSERT_TRUE(ExtractWithCabextract(BuildCabinet(folder), extracted));
+                EXPECT_EQ(extracted, data);
+            }
         }
     }
 }

@@ -62,10 +62,17 @@ Bytes SampleData(Sample kind, std::size_t size, std::uint32_t seed) {
     return out;
 }
 
-Folder EncodeWithWriter(cabwriter::Compression method, int lzxWindowBits, const Bytes& data, int framesPerBlock) {
+Folder EncodeWithWriter(cabwriter::Compression method, int lzxWindowBits, const Bytes& data, int framesPerBlock,
+                        int stretchFrames) {
     Folder folder;
     folder.type = cabwriter::FolderCompressionType(method, lzxWindowBits);
-    auto encoder = cabwriter::MakeFrameEncoder(method, lzxWindowBits, cabwriter::kDefaultMszipLevel, framesPerBlock);
+    cabwriter::EncoderSettings settings;
+    settings.compression = method;
+    settings.lzxWindowBits = lzxWindowBits;
+    settings.framesPerBlock = framesPerBlock;
+    settings.stretchFrames = stretchFrames;
+    auto encoder = cabwriter::MakeFrameEncoder(settings);
+    if (!encoder) std::abort();
     cabwriter::Payloads ready;
     std::vector<std::uint16_t> sizes;
     for (std::size_t at = 0; at < data.size(); at += cabwriter::kFrameSize) {

@@ -32,9 +32,11 @@ enum class Sample { Text, Random, Mixed, Calls };
 // both with repeats at long distances, or x86-like code full of E8 calls.
 Bytes SampleData(Sample kind, std::size_t size, std::uint32_t seed);
 
-// The data compressed by the writer's encoders (None, Mszip, Lzx) or the
-// test Quantum encoder (`quantum` set, window bits 10..21).
-Folder EncodeWithWriter(cabwriter::Compression method, int lzxWindowBits, const Bytes& data, int framesPerBlock = 1);
+// The data compressed by the writer's encoders (None, Mszip, Lzx) in
+// stretches of `stretchFrames` frames (0: as the writer cuts them), or by
+// the test Quantum encoder (window bits 10..21).
+Folder EncodeWithWriter(cabwriter::Compression method, int lzxWindowBits, const Bytes& data, int framesPerBlock = 1,
+                        int stretchFrames = 0);
 Folder EncodeQuantum(int windowBits, const Bytes& data);
 
 // Decodes every block of the folder; false at the first bad one.

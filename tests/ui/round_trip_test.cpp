@@ -166,6 +166,60 @@ TEST_F(RealLibraryTest, OneFileOnTheCommandLineIsReallyCompressed) {
     EXPECT_NE(ListItems(f.window->ListBox1)[0].find("report.txt"), std::string::npos);
 }
 
+// What a thread timer saw of the main window while the library worked.
+struct DuringTheJob {
+    MainWindowFixture* fixture = nullptr;
+    bool asked = false;      // a repaint and a close request were made
+    bool disabled = false;   // the main window was disabled then
+    bool answered = false;   // a later tick found both dealt with
+    bool painted = false;
+    bool closeDispatched = false;
+    bool stillOpen = false;
+};
+DuringTheJob* g_during = nullptr;
+
+void CALLBACK WatchTheJob(HWND, UINT, UINT_PTR, DWORD) {
+    DuringTheJob& during = *g_during;
+    if (!during.fixture->window || during.answered || !tarvik::ArchiverIsRunning()) return;
+    const HWND main = during.fixture->window->hwnd();
+    if (!during.asked) {
+        RedrawWindow(main, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+        PostMessageA(main, WM_CLOSE, 0, 0);
+        during.disabled = !IsWindowEnabled(main);
+        during.asked = true;
+        return;
+    }
+    MSG waiting;
+    during.painted = !GetUpdateRect(main, nullptr, FALSE) &&
+                     !GetUpdateRect(during.fixture->window->cobPara1, nullptr, FALSE);
+    during.closeDispatched = !PeekMessageA(&waiting, main, WM_CLOSE, WM_CLOSE, PM_NOREMOVE);
+    during.stillOpen = IsWindow(main) != FALSE;
+    during.answered = true;
+}
+
+// Started with a large file, the program compresses it at once: meanwhile
+// the library's message pump keeps the main window and its controls drawn,
+// and a close request reaching the main window is refused then, as the
+// library is busy, not after the job.
+TEST_F(RealLibraryTest, TheMainWindowIsDrawnAndRefusesToCloseDuringALongJob) {
+    const std::string file = source.File("large.bin", RandomBytes(32 * 1024 * 1024, 6));
+    DuringTheJob during;
+    during.fixture = &f;
+    g_during = &during;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 20, WatchTheJob);
+    f.Start("Tarvik32.exe \"" + file + "\"");
+    KillTimer(nullptr, timer);
+    g_during = nullptr;
+    ASSERT_TRUE(f.steps.messages.empty());
+    EXPECT_NE(GetFileAttributesA((source.path() + "\\large.cab").c_str()), INVALID_FILE_ATTRIBUTES);
+    ASSERT_TRUE(during.answered) << "no message of the thread was dispatched during the job";
+    EXPECT_TRUE(during.disabled);
+    EXPECT_TRUE(during.painted);
+    EXPECT_TRUE(during.closeDispatched);
+    EXPECT_TRUE(during.stillOpen);
+    EXPECT_TRUE(IsWindow(f.window->hwnd()));
+}
+
 TEST_F(RealLibraryTest, ResultWindowShowsTheLibraryOutputModally) {
     const std::string longName = source.File(std::string(120, 'n') + ".txt", "long");
     const std::string archive = target.path() + "\\long.cab";
