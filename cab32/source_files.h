@@ -31,8 +31,13 @@ struct SourceFile {
 // with the reason and the names concerned in the output.
 int CollectSources(const std::vector<std::string>& listed, std::vector<SourceFile>& files, OutputText& output);
 
+// How many of a listed path's last components its stored name takes (0
+// when "." or ".." steps keep the listed spelling).
+std::size_t StoredComponents(const std::string& listed);
+
 // The name a listed path is stored under, in its long form as the disk
-// spells it: `fullLongPath` is the listed path made absolute and long.
+// spells it: `fullLongPath` is the listed path made absolute, with (at
+// least) its last StoredComponents long.
 // A listed "C:\DOCUME~1\x.txt" is stored as "Documents\x.txt".
 std::wstring StoredNameOnDisk(const std::string& listed, const std::wstring& fullLongPath);
 
