@@ -122,6 +122,18 @@ int Busy(const tarvik::DllModule& dll, const char* command) {
 }
 
 // Watches for the library's progress window while `command` runs.
+// The library's progress window of this process: another program running
+// the library at the same time (a test beside this one) has its own.
+HWND OwnProgressWindow() {
+    HWND window = nullptr;
+    while ((window = FindWindowExA(nullptr, window, "Cab32ProgressWindow", nullptr))) {
+        DWORD process = 0;
+        GetWindowThreadProcessId(window, &process);
+        if (process == GetCurrentProcessId()) return window;
+    }
+    return nullptr;
+}
+
 int ProgressWindow(const tarvik::DllModule& dll, const char* command, bool withOwner) {
     auto* cab = dll.Find(api::kCab);
     auto* setOwner = dll.Find(api::kCabSetOwnerWindow);
@@ -136,7 +148,7 @@ int ProgressWindow(const tarvik::DllModule& dll, const char* command, bool withO
     std::atomic<HWND> seenOwner{nullptr};
     std::thread watcher([&] {
         while (!done && !seen) {
-            if (HWND window = FindWindowA("Cab32ProgressWindow", nullptr)) {
+            if (HWND window = OwnProgressWindow()) {
                 seenOwner = GetWindow(window, GW_OWNER);
                 seen = window;
             }
@@ -149,7 +161,7 @@ int ProgressWindow(const tarvik::DllModule& dll, const char* command, bool withO
     clearOwner();
     done = true;
     watcher.join();
-    const bool gone = FindWindowA("Cab32ProgressWindow", nullptr) == nullptr;
+    const bool gone = OwnProgressWindow() == nullptr;
     std::printf("result=%d window=%d owned=%d gone=%d\n", result, seen.load() != nullptr,
                 seenOwner.load() == owner && owner != nullptr, gone);
     if (owner) DestroyWindow(owner);

@@ -199,7 +199,6 @@ protected:
         options.volumeSizeBytes = volumeBytes;
         options.cabinetPath = folder + "\\one.cab";
         options.volumePath = [folder](int n) { return folder + "\\v" + std::to_string(n) + ".cab"; };
-        options.setId = 0x2222;
         return options;
     }
 
