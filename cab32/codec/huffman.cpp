@@ -62,9 +62,8 @@ void LimitLengthCounts(std::array<int, kDeepest + 1>& countOfLength, int maxLeng
 }  // namespace
 
 std::vector<std::uint8_t> BuildCodeLengths(std::span<const std::uint32_t> frequencies, int maxLength) {
-    // Few allocations: several worker threads build codes at once, and a
-    // process has one heap, whose lock they would otherwise meet at every
-    // step (under Wine LZX took a quarter more processor time on two).
+    // Few allocations: several worker threads build codes at once, and the
+    // process's one heap has one lock.
     const int symbols = static_cast<int>(frequencies.size());
     std::vector<std::uint8_t> lengths(symbols, 0);
     std::vector<int> used;
