@@ -5,7 +5,8 @@
 namespace cab32 {
 
 DecodeAhead::DecodeAhead(FolderReader& reader, bool onThread) : reader_(reader) {
-    if (!onThread) return;
+    // On one processor the two threads would only take turns.
+    if (!onThread || std::thread::hardware_concurrency() < 2) return;
     buffer_.resize(kSlots * tarvik::codec::kMaxFrameSize);
     thread_ = std::thread([this] { Decode(); });
 }

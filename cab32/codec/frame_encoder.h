@@ -43,7 +43,8 @@ bool ValidSettings(const EncoderSettings& settings);
 
 // Frames per stretch when the settings name none: long enough that priming
 // costs little beside compressing (LZX indexes a whole window of history),
-// short enough for a job of a few dozen MB to keep every processor busy.
+// short enough for a job of a few dozen MB to keep every processor busy:
+// 1 MB, and for LZX two windows (4 MB for LZX 21).
 int StretchFrames(const EncoderSettings& settings);
 
 // Bytes of the folder before a stretch that its compressor looks back at.

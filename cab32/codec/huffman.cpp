@@ -1,6 +1,7 @@
 #include "huffman.h"
 
 #include <algorithm>
+#include <array>
 #include <queue>
 
 namespace tarvik::cabwriter {
@@ -15,8 +16,10 @@ std::vector<int> UnlimitedDepths(std::span<const std::uint32_t> frequencies,
     auto heavier = [](const Node& a, const Node& b) {
         return a.weight != b.weight ? a.weight > b.weight : a.index > b.index;
     };
-    std::priority_queue<Node, std::vector<Node>, decltype(heavier)> queue(heavier);
     const int leaves = static_cast<int>(order.size());
+    std::vector<Node> storage;
+    storage.reserve(static_cast<std::size_t>(leaves));
+    std::priority_queue<Node, std::vector<Node>, decltype(heavier)> queue(heavier, std::move(storage));
     std::vector<int> parent(2 * leaves, -1);
     for (int i = 0; i < leaves; ++i) queue.push({frequencies[order[i]], i});
     int next = leaves;
@@ -35,7 +38,7 @@ std::vector<int> UnlimitedDepths(std::span<const std::uint32_t> frequencies,
 
 // Moves codes down from the levels above `maxLength` until the lengths
 // again describe a complete code.
-void LimitLengthCounts(std::vector<int>& countOfLength, int maxLength) {
+void LimitLengthCounts(std::array<int, kDeepest + 1>& countOfLength, int maxLength) {
     for (int len = maxLength + 1; len <= kDeepest; ++len) {
         countOfLength[maxLength] += countOfLength[len];
         countOfLength[len] = 0;
@@ -59,9 +62,12 @@ void LimitLengthCounts(std::vector<int>& countOfLength, int maxLength) {
 }  // namespace
 
 std::vector<std::uint8_t> BuildCodeLengths(std::span<const std::uint32_t> frequencies, int maxLength) {
+    // Few allocations: several worker threads build codes at once, and the
+    // process's one heap has one lock.
     const int symbols = static_cast<int>(frequencies.size());
     std::vector<std::uint8_t> lengths(symbols, 0);
     std::vector<int> used;
+    used.reserve(static_cast<std::size_t>(symbols));
     for (int s = 0; s < symbols; ++s)
         if (frequencies[s] != 0) used.push_back(s);
     if (used.size() < 2) {
@@ -70,11 +76,13 @@ std::vector<std::uint8_t> BuildCodeLengths(std::span<const std::uint32_t> freque
         lengths[first == 0 ? 1 : 0] = 1;
         return lengths;
     }
-    // Most frequent first, so that the shortest codes go to them.
-    std::stable_sort(used.begin(), used.end(),
-                     [&](int a, int b) { return frequencies[a] > frequencies[b]; });
+    // Most frequent first, so that the shortest codes go to them; equal
+    // ones in symbol order.
+    std::sort(used.begin(), used.end(), [&](int a, int b) {
+        return frequencies[a] != frequencies[b] ? frequencies[a] > frequencies[b] : a < b;
+    });
     const std::vector<int> depth = UnlimitedDepths(frequencies, used);
-    std::vector<int> countOfLength(kDeepest + 1, 0);
+    std::array<int, kDeepest + 1> countOfLength{};
     for (int d : depth) ++countOfLength[std::min(d, kDeepest)];
     LimitLengthCounts(countOfLength, maxLength);
     std::size_t next = 0;

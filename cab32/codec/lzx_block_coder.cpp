@@ -30,6 +30,7 @@ std::uint8_t Delta(std::uint8_t previous, std::uint8_t now) {
 std::vector<PretreeToken> TokenizeLengths(std::span<const std::uint8_t> lengths,
                                           std::span<const std::uint8_t> previous, int first, int last) {
     std::vector<PretreeToken> tokens;
+    tokens.reserve(static_cast<std::size_t>(last - first));
     for (int i = first; i < last;) {
         const std::uint8_t value = lengths[i];
         const int run = RunLength(lengths, i, last, value);

@@ -91,6 +91,8 @@ private:
     std::size_t framesDone_ = 0;      // frames of the stretch in finished blocks
     std::uint32_t frameStart_ = 0;
     std::vector<std::uint32_t> literalSums_;  // literal prices of the frame's bytes before each position
+    std::vector<std::uint8_t> blockBytes_;
+    std::vector<std::size_t> frameEnds_;
 };
 
 void LzxEncoder::Start(const StretchInput& input) {
@@ -134,8 +136,10 @@ bool LzxEncoder::Encode(const StretchInput& input, EncodedStretch& out) {
 void LzxEncoder::FlushBlock(EncodedStretch& out) {
     const std::span<const FrameItems> frames(frames_.data(), held_);
     lzx::BlockPlan plan = lzx::PlanBlock(frames, mainSymbols_);
-    std::vector<std::uint8_t> bytes;
-    std::vector<std::size_t> frameEnds;
+    std::vector<std::uint8_t>& bytes = blockBytes_;  // kept: no allocation per block
+    std::vector<std::size_t>& frameEnds = frameEnds_;
+    bytes.clear();
+    frameEnds.clear();
     BitWriter bits(bytes);
     if (first_) {
         bits.Put(0, 1);  // no x86 call translation
