@@ -45,12 +45,6 @@ std::wstring ExactMemberName(const CabMember& member) {
     return name;
 }
 
-std::wstring JoinWide(const std::wstring& folder, std::wstring_view name) {
-    if (folder.empty()) return std::wstring(name);
-    if (folder.back() == L'\\' || folder.back() == L':') return folder + std::wstring(name);
-    return folder + L'\\' + std::wstring(name);
-}
-
 std::wstring WideFileNamePart(const std::wstring& path) {
     const std::size_t sep = path.find_last_of(L"\\:");
     return sep == path.npos ? path : path.substr(sep + 1);
@@ -245,7 +239,7 @@ private:
         // The file is made under the member's exact name, whatever code
         // page 932 can spell; the output shows the best-fit form.
         const std::wstring relative = request.dropFolders ? WideFileNamePart(target.exactName) : target.exactName;
-        target.finalWidePath = JoinWide(tarvik::WideFromAnsi(request.folder), relative);
+        target.finalWidePath = tarvik::JoinWidePath(tarvik::WideFromAnsi(request.folder), relative);
         target.finalPath = tarvik::AnsiForDisplay(target.finalWidePath);
         const std::size_t sep = target.finalWidePath.find_last_of(L'\\');
         const std::wstring folder = sep == std::wstring::npos ? L"" : target.finalWidePath.substr(0, sep + 1);

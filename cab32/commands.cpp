@@ -15,12 +15,6 @@ namespace cab32 {
 
 namespace {
 
-std::string FullPath(const std::string& path) {
-    char buffer[MAX_PATH * 2];
-    const DWORD length = GetFullPathNameA(path.c_str(), sizeof buffer, buffer, nullptr);
-    return length == 0 || length >= sizeof buffer ? path : std::string(buffer, length);
-}
-
 std::string CurrentFolder() {
     char buffer[MAX_PATH * 2];
     const DWORD length = GetCurrentDirectoryA(sizeof buffer, buffer);
@@ -61,7 +55,7 @@ void SetCompression(const CabCommand& command, WriteRequest& request, OutputText
 
 int RunAdd(CabCommand& command, Progress& progress, OutputText& output) {
     WriteRequest request;
-    request.cabinetPath = FullPath(command.archive);
+    request.cabinetPath = FullAnsiPath(command.archive);
     request.volumeBytes = command.volumeKb * 1024ul;
     const std::string firstCabinet = command.volumeKb ? VolumeFileName(request.cabinetPath, 1) : request.cabinetPath;
     if (FileExists(firstCabinet)) {
@@ -84,9 +78,9 @@ int RunAdd(CabCommand& command, Progress& progress, OutputText& output) {
 
 int RunRead(const CabCommand& command, bool testOnly, Progress& progress, OutputText& output) {
     ReadRequest request;
-    request.cabinetPath = FullPath(command.archive);
+    request.cabinetPath = FullAnsiPath(command.archive);
     request.testOnly = testOnly;
-    request.folder = command.folder.empty() ? CurrentFolder() : FullPath(command.folder);
+    request.folder = command.folder.empty() ? CurrentFolder() : FullAnsiPath(command.folder);
     request.dropFolders = command.dropFolders;
     request.followVolumes = command.followVolumes || testOnly;  // a test covers the whole set
     if (!FileExists(request.cabinetPath)) {
@@ -106,7 +100,7 @@ int RunRead(const CabCommand& command, bool testOnly, Progress& progress, Output
 }
 
 int RunList(const CabCommand& command, OutputText& output) {
-    const std::string path = FullPath(command.archive);
+    const std::string path = FullAnsiPath(command.archive);
     const FileCabSource source(path, 0);
     CabDirectory directory;
     // A folder that cannot be decoded can still be listed.
@@ -137,7 +131,7 @@ int RunCommand(CabCommand command, HMODULE module, Progress& progress, OutputTex
         case Operation::List: return RunList(command, output);
         case Operation::SelfExtract: {
             const std::string folder = SelfExtractFolder(command);
-            return MakeSelfExtractor(module, FullPath(command.archive), folder.empty() ? folder : FullPath(folder),
+            return MakeSelfExtractor(module, FullAnsiPath(command.archive), folder.empty() ? folder : FullAnsiPath(folder),
                                      output);
         }
         case Operation::None: break;

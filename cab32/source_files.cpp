@@ -38,12 +38,6 @@ std::vector<std::wstring> WideComponents(std::wstring_view path) {
     return parts;
 }
 
-std::wstring JoinWide(const std::wstring& folder, const std::wstring& name) {
-    if (folder.empty()) return name;
-    if (folder.back() == L'\\' || folder.back() == L':') return folder + name;
-    return folder + L'\\' + name;
-}
-
 std::wstring UpperCase(std::wstring text) {
     if (!text.empty()) CharUpperBuffW(text.data(), static_cast<DWORD>(text.size()));
     return text;
@@ -87,17 +81,12 @@ std::wstring LongPathOf(const std::wstring& path, std::size_t count) {
     return result;
 }
 
-std::string FullAnsiPath(const std::string& path) {
-    char buffer[MAX_PATH * 2];
-    const DWORD length = GetFullPathNameA(path.c_str(), sizeof buffer, buffer, nullptr);
-    return length == 0 || length >= sizeof buffer ? path : std::string(buffer, length);
-}
 
 // A folder's entries (without "." and ".."), sorted by name: letter case
 // ignored first, so "a" and "B" keep the order a user sees, then exactly.
 bool ListFolder(const std::wstring& folder, std::vector<WIN32_FIND_DATAW>& entries) {
     WIN32_FIND_DATAW found{};
-    HANDLE search = FindFirstFileW(JoinWide(folder, L"*").c_str(), &found);
+    HANDLE search = FindFirstFileW(tarvik::JoinWidePath(folder, L"*").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_NOT_FOUND;
     do {
         const std::wstring_view name = found.cFileName;
@@ -146,7 +135,7 @@ private:
         std::vector<WIN32_FIND_DATAW> entries;
         if (!ListFolder(folder, entries)) return Unreadable("フォルダを読めません: ", shown);
         for (const WIN32_FIND_DATAW& entry : entries) {
-            const std::wstring path = JoinWide(folder, entry.cFileName);
+            const std::wstring path = tarvik::JoinWidePath(folder, entry.cFileName);
             const std::wstring stored = prefix.empty() ? std::wstring(entry.cFileName) : prefix + L'\\' + entry.cFileName;
             const int result = (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? AddFolder(path, stored)
                                                                                     : AddFile(path, stored);
@@ -194,6 +183,12 @@ private:
 };
 
 }  // namespace
+
+std::string FullAnsiPath(const std::string& path) {
+    char buffer[MAX_PATH * 2];
+    const DWORD length = GetFullPathNameA(path.c_str(), sizeof buffer, buffer, nullptr);
+    return length == 0 || length >= sizeof buffer ? path : std::string(buffer, length);
+}
 
 std::size_t StoredComponents(const std::string& listed) {
     const std::vector<std::string> listedParts = PathComponents(listed);

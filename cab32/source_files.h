@@ -31,6 +31,9 @@ struct SourceFile {
 // with the reason and the names concerned in the output.
 int CollectSources(const std::vector<std::string>& listed, std::vector<SourceFile>& files, OutputText& output);
 
+// The absolute form of a code page 932 path (the path itself when it has none).
+std::string FullAnsiPath(const std::string& path);
+
 // How many of a listed path's last components its stored name takes (0
 // when "." or ".." steps keep the listed spelling).
 std::size_t StoredComponents(const std::string& listed);

@@ -46,6 +46,12 @@ std::string Utf8FromWide(std::wstring_view text) { return ToNarrow(CP_UTF8, 0, t
 
 std::wstring WideFromUtf8(std::string_view text) { return ToWide(CP_UTF8, text); }
 
+std::wstring JoinWidePath(const std::wstring& folder, std::wstring_view name) {
+    if (folder.empty()) return std::wstring(name);
+    if (folder.back() == L'\\' || folder.back() == L':') return folder + std::wstring(name);
+    return folder + L'\\' + std::wstring(name);
+}
+
 std::optional<std::string> ListablePath(const std::wstring& path) {
     if (std::optional<std::string> exact = ExactAnsi(path)) return exact;
     const DWORD length = GetShortPathNameW(path.c_str(), nullptr, 0);

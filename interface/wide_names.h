@@ -26,6 +26,10 @@ std::string AnsiForDisplay(std::wstring_view text);
 std::string Utf8FromWide(std::wstring_view text);
 std::wstring WideFromUtf8(std::string_view text);
 
+// `folder` and `name` joined with one "\\" (none after "\\" or ":", and none
+// when the folder is empty).
+std::wstring JoinWidePath(const std::wstring& folder, std::wstring_view name);
+
 // A code page 932 path that names the file or folder at `path`: its exact
 // form, or else its short (8.3) form when that has an exact form. nullopt
 // when neither exists (a volume without short names, say).
