@@ -18,8 +18,6 @@ namespace {
 
 // A folder part of fewer data blocks is decoded on the calling thread.
 constexpr std::uint32_t kBlocksWorthAThread = 64;
-constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
-                                  FILE_ATTRIBUTE_ARCHIVE;
 
 struct ReadContext {
     const ReadRequest& request;

@@ -10,21 +10,8 @@ namespace cab32 {
 
 namespace {
 
-namespace cw = tarvik::cabwriter;
-
-void SetCompression(const WriteRequest& request, cw::WriterOptions& options) {
-    switch (request.method) {
-    case WriteMethod::Stored: options.compression = cw::Compression::None; break;
-    case WriteMethod::Lzx:
-        options.compression = cw::Compression::Lzx;
-        options.lzxWindowBits = request.lzxWindowBits;
-        break;
-    case WriteMethod::Mszip: options.compression = cw::Compression::Mszip; break;
-    }
-}
-
-cw::WriterInputFile WriterInput(const SourceFile& file) {
-    cw::WriterInputFile input;
+WriterInputFile WriterInput(const SourceFile& file) {
+    WriterInputFile input;
     input.sourcePath = file.path;
     input.displayPath = file.displayPath;
     input.storedName = file.storedName;
@@ -35,27 +22,27 @@ cw::WriterInputFile WriterInput(const SourceFile& file) {
     return input;
 }
 
-int ReportFailure(const cw::WriteResult& result, OutputText& output) {
+int ReportFailure(const WriteResult& result, OutputText& output) {
     switch (result.error) {
-    case cw::WriteError::OutputExists:
+    case WriteError::OutputExists:
         output.Line("書庫が既に存在するため作成しません: " + result.failedPath);
         return kArchiveExists;
-    case cw::WriteError::SourceUnreadable:
-    case cw::WriteError::SourceChanged:
-    case cw::WriteError::SourceTooLarge:
+    case WriteError::SourceUnreadable:
+    case WriteError::SourceChanged:
+    case WriteError::SourceTooLarge:
         output.Line("ファイルを読めません: " + result.failedPath);
         return kSourceUnreadable;
-    case cw::WriteError::TooManyFiles:
+    case WriteError::TooManyFiles:
         output.Line("ファイルが多すぎます (一つの書庫に 65535 個まで)。");
         return kBadCommand;
-    case cw::WriteError::NameTooLong:
-    case cw::WriteError::EmptyName:
+    case WriteError::NameTooLong:
+    case WriteError::EmptyName:
         output.Line("格納する名前が長すぎるか空です (255 バイトまで): " + result.failedPath);
         return kBadCommand;
-    case cw::WriteError::OutputFailed:
-    case cw::WriteError::ScratchFailed:
-    case cw::WriteError::InputTooLarge:
-    case cw::WriteError::VolumeTooSmall:
+    case WriteError::OutputFailed:
+    case WriteError::ScratchFailed:
+    case WriteError::InputTooLarge:
+    case WriteError::VolumeTooSmall:
         output.Line("書庫を書き込めません: " + result.failedPath);
         return kWriteFailed;
     default:
@@ -67,10 +54,11 @@ int ReportFailure(const cw::WriteResult& result, OutputText& output) {
 }  // namespace
 
 int WriteCabinet(const WriteRequest& request, Progress& progress, OutputText& output) {
-    std::vector<cw::WriterInputFile> files;
+    std::vector<WriterInputFile> files;
     for (const SourceFile& file : request.files) files.push_back(WriterInput(file));
-    cw::WriterOptions options;
-    SetCompression(request, options);
+    WriterOptions options;
+    options.compression = request.compression;
+    options.lzxWindowBits = request.lzxWindowBits;
     options.cabinetPath = request.cabinetPath;
     options.volumeSizeBytes = static_cast<std::uint32_t>(request.volumeBytes);
     const std::string basePath = request.cabinetPath;
@@ -81,8 +69,8 @@ int WriteCabinet(const WriteRequest& request, Progress& progress, OutputText& ou
         return true;
     };
 
-    const cw::WriteResult result = cw::WriteCabinet(files, options);
-    if (result.error != cw::WriteError::None) {
+    const WriteResult result = WriteCabinet(files, options);
+    if (result.error != WriteError::None) {
         const int code = ReportFailure(result, output);
         output.Line("書庫を作成できませんでした。");
         return code;

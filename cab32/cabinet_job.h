@@ -6,17 +6,16 @@
 #include <string>
 #include <vector>
 
+#include "format.h"
 #include "output_text.h"
 #include "progress.h"
 #include "source_files.h"
 
 namespace cab32 {
 
-enum class WriteMethod { Stored, Mszip, Lzx };
-
 struct WriteRequest {
     std::string cabinetPath;  // full path; with volumes, the set's base name
-    WriteMethod method = WriteMethod::Mszip;
+    Compression compression = Compression::Mszip;  // None, Mszip or Lzx
     int lzxWindowBits = 21;         // 15..21, for LZX
     unsigned long volumeBytes = 0;  // 0: one cabinet
     std::vector<SourceFile> files;

@@ -38,7 +38,7 @@ bool ApplySwitch(CabCommand& command, std::string_view text) {
     if (word == "-t") return SetOperation(command, Operation::Test);
     if (word == "-j") return command.dropFolders = true;
     if (word == "-k") return command.followVolumes = true;
-    if (word == "-mz") return command.compression = Compression::MsZip, true;
+    if (word == "-mz") return command.compression = Compression::Mszip, true;
     if (word == "-ms" || word == "-mn") return command.compression = Compression::None, true;
     unsigned number = 0;
     if (word.starts_with("-ml") && ParseNumber(std::string_view(word).substr(3), number) &&

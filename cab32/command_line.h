@@ -1,9 +1,12 @@
 // Reads the command text that the library's Cab entry point receives.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "format.h"
 
 namespace cab32 {
 
@@ -24,11 +27,12 @@ struct CommandToken {
 std::vector<CommandToken> SplitCommandLine(std::string_view text);
 
 enum class Operation { None, Add, Extract, SelfExtract, List, Test };
-enum class Compression { Default, None, MsZip, Lzx };
 
 struct CabCommand {
     Operation operation = Operation::None;
-    Compression compression = Compression::Default;
+    // None, Mszip or Lzx; unset when the line names no method (the
+    // registry's default then applies).
+    std::optional<Compression> compression;
     int lzxLevel = 21;             // 15..21, used with Compression::Lzx
     unsigned volumeKb = 0;         // -v:N; 0 writes one cabinet
     bool dropFolders = false;      // -j

@@ -36,19 +36,16 @@ int CollectNames(const CabCommand& command, std::vector<std::string>& names, Out
 }
 
 void SetCompression(const CabCommand& command, WriteRequest& request, OutputText& output) {
-    switch (command.compression) {
-        case Compression::None:
-            output.Line("圧縮方法: 無圧縮");
-            request.method = WriteMethod::Stored;
-            break;
+    request.compression = command.compression.value_or(Compression::Mszip);
+    switch (request.compression) {
+        case Compression::None: output.Line("圧縮方法: 無圧縮"); break;
         case Compression::Lzx:
             output.Line("圧縮方法: LZX (レベル " + std::to_string(command.lzxLevel) + ")");
-            request.method = WriteMethod::Lzx;
             request.lzxWindowBits = command.lzxLevel;
             break;
         default:
             output.Line("圧縮方法: MSZIP");
-            request.method = WriteMethod::Mszip;
+            request.compression = Compression::Mszip;
             break;
     }
 }

@@ -10,7 +10,7 @@
 namespace cab32 {
 
 void ApplyCompressionDefaults(CabCommand& command) {
-    if (command.compression != Compression::Default) return;
+    if (command.compression) return;
     // Read only: the library never changes the key it shares with the program.
     const tarvik::RegistryKey key = tarvik::RegistryKey::OpenForReading(HKEY_CURRENT_USER, tarvik::kLibraryKey);
     if (key.ReadDword(tarvik::kCompressionModeValue) == tarvik::kCompressionModeLzx) {
@@ -18,7 +18,7 @@ void ApplyCompressionDefaults(CabCommand& command) {
         command.compression = Compression::Lzx;
         command.lzxLevel = level && *level >= 15 && *level <= 21 ? static_cast<int>(*level) : 21;
     } else {
-        command.compression = Compression::MsZip;
+        command.compression = Compression::Mszip;
     }
 }
 

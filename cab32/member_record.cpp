@@ -11,16 +11,6 @@ namespace cab32 {
 
 namespace {
 
-void Put16(unsigned char* p, std::uint32_t value) {
-    p[0] = static_cast<unsigned char>(value);
-    p[1] = static_cast<unsigned char>(value >> 8);
-}
-
-void Put32(unsigned char* p, std::uint32_t value) {
-    Put16(p, value);
-    Put16(p + 2, value >> 16);
-}
-
 // Text cut to the field, leaving room for the NUL the zeroed record holds.
 void PutText(unsigned char* record, const tarvik::cab32::RecordField& field, std::string_view text) {
     std::memcpy(record + field.offset, text.data(), std::min(text.size(), field.size - 1));
@@ -64,15 +54,15 @@ void MemberRecords::Fill(std::size_t index, void* record) const {
     const CabMember& member = directory_.members[index];
     const std::uint16_t compression =
         member.folderIndex < directory_.folders.size() ? directory_.folders[member.folderIndex].compression : 0;
-    Put32(bytes + api::kRecordOriginalSize.offset, member.size);
-    Put32(bytes + api::kRecordCompressedSize.offset, CompressedShare(member));
-    Put16(bytes + api::kRecordDate.offset, member.date);
-    Put16(bytes + api::kRecordTime.offset, member.time);
-    Put16(bytes + api::kRecordAttributes.offset, member.attributes);
-    Put16(bytes + api::kRecordFolderIndex.offset, member.folderIndex);
-    Put16(bytes + api::kRecordCompression.offset, compression);
-    Put32(bytes + api::kRecordPosition.offset, static_cast<std::uint32_t>(index));
-    Put32(bytes + api::kRecordFolderOffset.offset, member.folderOffset);
+    StoreLe32(bytes + api::kRecordOriginalSize.offset, member.size);
+    StoreLe32(bytes + api::kRecordCompressedSize.offset, CompressedShare(member));
+    StoreLe16(bytes + api::kRecordDate.offset, member.date);
+    StoreLe16(bytes + api::kRecordTime.offset, member.time);
+    StoreLe16(bytes + api::kRecordAttributes.offset, member.attributes);
+    StoreLe16(bytes + api::kRecordFolderIndex.offset, member.folderIndex);
+    StoreLe16(bytes + api::kRecordCompression.offset, compression);
+    StoreLe32(bytes + api::kRecordPosition.offset, static_cast<std::uint32_t>(index));
+    StoreLe32(bytes + api::kRecordFolderOffset.offset, member.folderOffset);
     PutText(bytes, api::kRecordPath, MemberNameAsAnsi(member));
     char buffer[16];
     PutText(bytes, api::kRecordMethod, CompressionName(compression, buffer));

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "cab_checksum.h"
+#include "data_block.h"
 
 namespace cab32 {
 
@@ -151,14 +151,13 @@ bool WalkFolderBlocks(WindowedReader& reader, const CabDirectory& dir, const Cab
     std::int64_t offset = folder.dataOffset;
     data.begin = offset;
     for (std::uint16_t block = 0; block < folder.dataBlocks; ++block) {
-        const unsigned char* header = reader.At(offset, 8);
-        if (!header) return false;
-        const std::uint16_t stored = ReadLe16(header + 4);
-        const std::uint16_t plain = ReadLe16(header + 6);
-        if (stored > kMaxBlockData || plain > 32768) return false;
-        offset += 8 + dir.dataReserve + stored;
+        const unsigned char* bytes = reader.At(offset, kBlockHeaderSize);
+        if (!bytes) return false;
+        const DataBlockHeader header = ReadDataBlockHeader(bytes);
+        if (!header.SizesFit()) return false;
+        offset += kBlockHeaderSize + dir.dataReserve + header.dataSize;
         if (offset > dir.cabinetSize) return false;
-        data.plainBytes += plain;
+        data.plainBytes += header.plainSize;
     }
     data.end = offset;
     return true;
@@ -239,40 +238,34 @@ CabFault ReadCabDirectory(const CabSource& source, CabDirectory& dir, bool walkD
 }
 
 bool IsDecodableCompression(std::uint16_t compression) {
-    const unsigned window = (compression >> 8) & 0x1F;
-    switch (compression & 0x0F) {
-        case 0:  // stored
-        case 1:  // MSZIP
+    const unsigned window = TypeWindowBits(compression);
+    switch (TypeMethod(compression)) {
+        case static_cast<unsigned>(Compression::None):
+        case static_cast<unsigned>(Compression::Mszip):
             return true;
-        case 2: {  // Quantum
-            const unsigned level = (compression >> 4) & 0x0F;
+        case static_cast<unsigned>(Compression::Quantum): {
+            const unsigned level = TypeLevel(compression);
             return level >= 1 && level <= 7 && window >= 10 && window <= 21;
         }
-        case 3: return window >= 15 && window <= 21;  // LZX
+        case static_cast<unsigned>(Compression::Lzx): return window >= 15 && window <= 21;
         default: return false;
     }
 }
 
-std::uint32_t CabChecksum(const unsigned char* bytes, std::size_t count, std::uint32_t seed) {
-    return tarvik::cabwriter::CabChecksum(std::span<const std::uint8_t>(bytes, count), seed);
-}
-
 CabFault VerifyDataChecksums(const CabSource& source, const CabDirectory& dir) {
     std::vector<unsigned char> block;
+    std::vector<unsigned char> data;
     for (const CabFolder& folder : dir.folders) {
         std::int64_t offset = folder.dataOffset;
         for (std::uint16_t i = 0; i < folder.dataBlocks; ++i) {
-            const std::size_t headerSize = 8u + dir.dataReserve;
+            const std::size_t headerSize = kBlockHeaderSize + dir.dataReserve;
             if (!ReadBlock(source, offset, headerSize, block)) return CabFault::Truncated;
-            const std::uint32_t stored = ReadLe32(block.data());
-            const std::uint16_t dataSize = ReadLe16(block.data() + 4);
-            std::vector<unsigned char> data;
-            if (!ReadBlock(source, offset + static_cast<std::int64_t>(headerSize), dataSize, data)) {
+            const DataBlockHeader header = ReadDataBlockHeader(block.data());
+            if (!ReadBlock(source, offset + static_cast<std::int64_t>(headerSize), header.dataSize, data)) {
                 return CabFault::Truncated;
             }
-            const std::uint32_t sum = CabChecksum(block.data() + 4, headerSize - 4, CabChecksum(data.data(), data.size(), 0));
-            if (stored != 0 && stored != sum) return CabFault::BadChecksum;
-            offset += static_cast<std::int64_t>(headerSize) + dataSize;
+            if (!DataBlockChecksumMatches(block, data)) return CabFault::BadChecksum;
+            offset += static_cast<std::int64_t>(headerSize) + header.dataSize;
         }
     }
     return CabFault::None;

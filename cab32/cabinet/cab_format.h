@@ -8,16 +8,9 @@
 #include <string>
 #include <vector>
 
-namespace cab32 {
+#include "format.h"
 
-// Folder index values of a member that spans cabinets.
-inline constexpr std::uint16_t kContinuedFromPrevious = 0xFFFD;
-inline constexpr std::uint16_t kContinuedToNext = 0xFFFE;
-inline constexpr std::uint16_t kContinuedBothWays = 0xFFFF;
-inline constexpr std::uint16_t kNameIsUtf8 = 0x80;
-// The most compressed bytes one data block may carry (32 KB plus the worst
-// growth of a compressed frame).
-inline constexpr std::uint32_t kMaxBlockData = 32768 + 6144;
+namespace cab32 {
 
 struct CabFolder {
     std::uint32_t dataOffset = 0;
@@ -74,17 +67,6 @@ CabFault ReadCabDirectory(const CabSource& source, CabDirectory& directory, bool
 
 // Reads every data block and checks its checksum (a stored 0 means none).
 CabFault VerifyDataChecksums(const CabSource& source, const CabDirectory& directory);
-
-// Little-endian fields of the cabinet's tables and block headers.
-inline std::uint16_t ReadLe16(const unsigned char* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
-inline std::uint32_t ReadLe32(const unsigned char* p) {
-    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
-
-// The cabinet checksum of `count` bytes, continuing from `seed` (the
-// writer's, cab_checksum.h).
-std::uint32_t CabChecksum(const unsigned char* bytes, std::size_t count, std::uint32_t seed);
 
 // Whether the member lies (partly) in another cabinet of its set.
 inline bool ContinuesFromPrevious(const CabMember& m) {

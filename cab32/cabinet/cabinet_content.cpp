@@ -1,27 +1,13 @@
 #include "cabinet_content.h"
 
-namespace tarvik::cabwriter {
+namespace cab32 {
 namespace {
 
 constexpr std::uint32_t kHeaderFixedSize = 36;
 
-void PutLe16(std::vector<std::uint8_t>& out, std::uint32_t value) {
-    out.push_back(static_cast<std::uint8_t>(value & 0xFF));
-    out.push_back(static_cast<std::uint8_t>((value >> 8) & 0xFF));
-}
-
-void PutLe32(std::vector<std::uint8_t>& out, std::uint32_t value) {
-    PutLe16(out, value & 0xFFFF);
-    PutLe16(out, value >> 16);
-}
-
 void PutText(std::vector<std::uint8_t>& out, const std::string& text) {
     out.insert(out.end(), text.begin(), text.end());
     out.push_back(0);
-}
-
-void SetLe32(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t value) {
-    for (int i = 0; i < 4; ++i) out[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
 }
 
 std::uint64_t NamesSize(const CabinetNames& names) {
@@ -66,19 +52,19 @@ std::vector<std::uint8_t> CabinetContent::BuildHeader(const std::vector<FileReco
                                                       std::uint16_t cabinetIndex) const {
     std::vector<std::uint8_t> out;
     out.reserve(HeaderSize(names));
-    PutLe32(out, 0x4643534D);  // "MSCF"
-    PutLe32(out, 0);
-    PutLe32(out, 0);  // cabinet size, set below
-    PutLe32(out, 0);
-    PutLe32(out, 0);  // offset of the first CFFILE, set below
-    PutLe32(out, 0);
+    AppendLe32(out, 0x4643534D);  // "MSCF"
+    AppendLe32(out, 0);
+    AppendLe32(out, 0);  // cabinet size, set below
+    AppendLe32(out, 0);
+    AppendLe32(out, 0);  // offset of the first CFFILE, set below
+    AppendLe32(out, 0);
     out.push_back(3);  // format version 1.3
     out.push_back(1);
-    PutLe16(out, static_cast<std::uint32_t>(folders_.size()));
-    PutLe16(out, static_cast<std::uint32_t>(files_.size()));
-    PutLe16(out, (names.previous.empty() ? 0 : 0x0001) | (names.next.empty() ? 0 : 0x0002));
-    PutLe16(out, setId);
-    PutLe16(out, cabinetIndex);
+    AppendLe16(out, static_cast<std::uint32_t>(folders_.size()));
+    AppendLe16(out, static_cast<std::uint32_t>(files_.size()));
+    AppendLe16(out, (names.previous.empty() ? 0 : 0x0001) | (names.next.empty() ? 0 : 0x0002));
+    AppendLe16(out, setId);
+    AppendLe16(out, cabinetIndex);
     if (!names.previous.empty()) {
         PutText(out, names.previous);
         PutText(out, "");
@@ -92,24 +78,24 @@ std::vector<std::uint8_t> CabinetContent::BuildHeader(const std::vector<FileReco
     std::uint64_t dataAt = HeaderSize(names);
     std::size_t piece = 0;
     for (const Folder& folder : folders_) {
-        PutLe32(out, static_cast<std::uint32_t>(dataAt));
-        PutLe16(out, folder.pieces);
-        PutLe16(out, folder.compressionType);
+        AppendLe32(out, static_cast<std::uint32_t>(dataAt));
+        AppendLe16(out, folder.pieces);
+        AppendLe16(out, folder.compressionType);
         for (std::uint32_t n = 0; n < folder.pieces; ++n, ++piece) dataAt += kDataHeaderSize + pieces_[piece].length;
     }
-    SetLe32(out, 16, static_cast<std::uint32_t>(out.size()));
+    StoreLe32(&out[16], static_cast<std::uint32_t>(out.size()));
     for (const ListedFile& listed : files_) {
         const FileRecord& file = records[listed.file];
-        PutLe32(out, file.size);
-        PutLe32(out, file.folderOffset);
-        PutLe16(out, listed.folderIndex);
-        PutLe16(out, file.dosDate);
-        PutLe16(out, file.dosTime);
-        PutLe16(out, file.attributes);
+        AppendLe32(out, file.size);
+        AppendLe32(out, file.folderOffset);
+        AppendLe16(out, listed.folderIndex);
+        AppendLe16(out, file.dosDate);
+        AppendLe16(out, file.dosTime);
+        AppendLe16(out, file.attributes);
         PutText(out, file.name);
     }
-    SetLe32(out, 8, static_cast<std::uint32_t>(out.size() + dataBytes_));
+    StoreLe32(&out[8], static_cast<std::uint32_t>(out.size() + dataBytes_));
     return out;
 }
 
-}  // namespace tarvik::cabwriter
+}  // namespace cab32

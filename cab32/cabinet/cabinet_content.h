@@ -7,7 +7,9 @@
 #include <string>
 #include <vector>
 
-namespace tarvik::cabwriter {
+#include "format.h"
+
+namespace cab32 {
 
 struct FileRecord {
     std::string name;  // stored bytes, code page 932
@@ -17,10 +19,6 @@ struct FileRecord {
     std::uint16_t dosTime = 0;
     std::uint16_t attributes = 0;
 };
-
-inline constexpr std::uint16_t kContinuedFromPrevious = 0xFFFD;
-inline constexpr std::uint16_t kContinuedToNext = 0xFFFE;
-inline constexpr std::uint16_t kContinuedBothWays = 0xFFFF;
 
 struct ListedFile {
     std::uint32_t file = 0;         // index into the file records
@@ -82,4 +80,4 @@ inline std::uint64_t FileEntrySize(const std::string& name) { return 16 + name.s
 inline constexpr std::uint32_t kDataHeaderSize = 8;
 inline constexpr std::uint32_t kFolderEntrySize = 8;
 
-}  // namespace tarvik::cabwriter
+}  // namespace cab32

@@ -7,7 +7,7 @@ namespace cab32 {
 DecodeAhead::DecodeAhead(FolderReader& reader, bool onThread) : reader_(reader) {
     // On one processor the two threads would only take turns.
     if (!onThread || std::thread::hardware_concurrency() < 2) return;
-    buffer_.resize(kSlots * tarvik::codec::kMaxFrameSize);
+    buffer_.resize(kSlots * cab32::kFrameSize);
     thread_ = std::thread([this] { Decode(); });
 }
 
@@ -33,8 +33,8 @@ void DecodeAhead::Decode() {
                 }
                 if (stop_) return;
             }
-            const std::span<std::uint8_t> into(buffer_.data() + (index % kSlots) * tarvik::codec::kMaxFrameSize,
-                                               tarvik::codec::kMaxFrameSize);
+            const std::span<std::uint8_t> into(buffer_.data() + (index % kSlots) * cab32::kFrameSize,
+                                               cab32::kFrameSize);
             const std::uint64_t start = reader_.Position();
             std::span<const std::uint8_t> frame;
             const FolderReader::Step step = reader_.NextInto(into, frame);
@@ -76,7 +76,7 @@ FolderReader::Step DecodeAhead::Next(std::span<const std::uint8_t>& frame, std::
         return end_;
     }
     const Slot& slot = slots_[taken_ % kSlots];
-    frame = std::span<const std::uint8_t>(buffer_.data() + (taken_ % kSlots) * tarvik::codec::kMaxFrameSize,
+    frame = std::span<const std::uint8_t>(buffer_.data() + (taken_ % kSlots) * cab32::kFrameSize,
                                           slot.size);
     frameStart = slot.start;
     ++taken_;

@@ -3,19 +3,19 @@
 #include <algorithm>
 #include <cstring>
 
+#include "data_block.h"
+
 namespace cab32 {
 
 namespace {
 
-constexpr std::size_t kBlockHeaderSize = 8;
 constexpr std::size_t kReadAhead = 256 * 1024;
-
 
 }  // namespace
 
 FolderReader::FolderReader(std::uint16_t compression)
-    : compression_(compression), decoder_(tarvik::codec::MakeFrameDecoder(compression)) {
-    frame_.resize(tarvik::codec::kMaxFrameSize);
+    : compression_(compression), decoder_(cab32::MakeFrameDecoder(compression)) {
+    frame_.resize(cab32::kFrameSize);
 }
 
 void FolderReader::StartPart(const CabSource& source, const CabDirectory& directory, const CabFolder& folder) {
@@ -50,18 +50,15 @@ bool FolderReader::ReadBlockPiece(std::uint16_t& plainSize, std::span<const std:
     if (!Fill(offset_, headerSize)) return false;
     std::uint8_t header[kBlockHeaderSize + 255];
     std::memcpy(header, buffer_.data() + (offset_ - bufferStart_), headerSize);
-    const std::uint32_t checksum = ReadLe32(header);
-    const std::uint16_t dataSize = ReadLe16(header + 4);
-    plainSize = ReadLe16(header + 6);
-    if (payload_.size() + dataSize > kMaxBlockData || plainSize > tarvik::codec::kMaxFrameSize) return false;
+    const DataBlockHeader fields = ReadDataBlockHeader(header);
+    // A cut block's pieces together carry no more than one block may.
+    if (!fields.SizesFit() || payload_.size() + fields.dataSize > kMaxBlockData) return false;
+    plainSize = fields.plainSize;
     const std::int64_t dataOffset = offset_ + static_cast<std::int64_t>(headerSize);
-    if (!Fill(dataOffset, dataSize)) return false;
-    const std::uint8_t* data = buffer_.data() + (dataOffset - bufferStart_);
-    if (checksum != 0 && checksum != CabChecksum(header + 4, headerSize - 4, CabChecksum(data, dataSize, 0))) {
-        return false;
-    }
-    piece = std::span<const std::uint8_t>(data, dataSize);
-    offset_ = dataOffset + dataSize;
+    if (!Fill(dataOffset, fields.dataSize)) return false;
+    piece = std::span<const std::uint8_t>(buffer_.data() + (dataOffset - bufferStart_), fields.dataSize);
+    if (!DataBlockChecksumMatches(std::span<const std::uint8_t>(header, headerSize), piece)) return false;
+    offset_ = dataOffset + fields.dataSize;
     --blocksLeft_;
     return true;
 }

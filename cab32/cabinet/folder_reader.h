@@ -33,7 +33,7 @@ public:
         Bad,        // unreadable, wrong checksum or undecodable: the folder ends here
     };
     [[nodiscard]] Step Next(std::span<const std::uint8_t>& frame) { return NextInto(frame_, frame); }
-    // The same, decoding into `buffer` (at least kMaxFrameSize bytes).
+    // The same, decoding into `buffer` (at least kFrameSize bytes).
     [[nodiscard]] Step NextInto(std::span<std::uint8_t> buffer, std::span<const std::uint8_t>& frame);
 
     // Bytes of the folder decoded so far.
@@ -44,7 +44,7 @@ private:
     bool Fill(std::int64_t offset, std::size_t count);
 
     std::uint16_t compression_;
-    std::unique_ptr<tarvik::codec::FrameDecoder> decoder_;
+    std::unique_ptr<cab32::FrameDecoder> decoder_;
     const CabSource* source_ = nullptr;
     std::uint8_t reserve_ = 0;
     std::int64_t offset_ = 0;

@@ -9,7 +9,7 @@
 #include <cstring>
 #include <span>
 
-namespace tarvik::codec {
+namespace cab32 {
 
 // LZX order: 16-bit little-endian words, each read from its most
 // significant bit down.
@@ -130,4 +130,4 @@ private:
     int bitsLeft_ = 0;
 };
 
-}  // namespace tarvik::codec
+}  // namespace cab32

@@ -6,7 +6,7 @@
 #include <span>
 #include <vector>
 
-namespace tarvik::cabwriter {
+namespace cab32 {
 
 class BitWriter {
 public:
@@ -47,4 +47,4 @@ private:
     int pending_ = 0;
 };
 
-}  // namespace tarvik::cabwriter
+}  // namespace cab32

@@ -6,13 +6,13 @@
 #include "mszip_decoder.h"
 #include "quantum_decoder.h"
 
-namespace tarvik::codec {
+namespace cab32 {
 namespace {
 
 class StoredDecoder final : public FrameDecoder {
 public:
     bool Decode(std::span<const std::uint8_t> payload, std::span<std::uint8_t> output) override {
-        if (payload.size() != output.size() || output.size() > kMaxFrameSize) return false;
+        if (payload.size() != output.size() || output.size() > kFrameSize) return false;
         if (!output.empty()) std::memcpy(output.data(), payload.data(), output.size());
         return true;
     }
@@ -21,14 +21,14 @@ public:
 }  // namespace
 
 std::unique_ptr<FrameDecoder> MakeFrameDecoder(std::uint16_t compressionType) {
-    const int windowBits = (compressionType >> 8) & 0x1F;
-    switch (static_cast<Method>(compressionType & 0x0F)) {
-    case Method::Stored: return std::make_unique<StoredDecoder>();
-    case Method::Mszip: return MakeMszipDecoder();
-    case Method::Quantum: return MakeQuantumDecoder(windowBits);
-    case Method::Lzx: return MakeLzxDecoder(windowBits);
+    const int windowBits = static_cast<int>(TypeWindowBits(compressionType));
+    switch (TypeMethod(compressionType)) {
+    case static_cast<unsigned>(Compression::None): return std::make_unique<StoredDecoder>();
+    case static_cast<unsigned>(Compression::Mszip): return MakeMszipDecoder();
+    case static_cast<unsigned>(Compression::Quantum): return MakeQuantumDecoder(windowBits);
+    case static_cast<unsigned>(Compression::Lzx): return MakeLzxDecoder(windowBits);
     }
     return nullptr;
 }
 
-}  // namespace tarvik::codec
+}  // namespace cab32

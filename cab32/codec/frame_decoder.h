@@ -8,9 +8,9 @@
 #include <memory>
 #include <span>
 
-namespace tarvik::codec {
+#include "format.h"
 
-inline constexpr std::size_t kMaxFrameSize = 32768;
+namespace cab32 {
 
 class FrameDecoder {
 public:
@@ -22,12 +22,9 @@ public:
     [[nodiscard]] virtual bool Decode(std::span<const std::uint8_t> payload, std::span<std::uint8_t> output) = 0;
 };
 
-// The compression methods of the CFFOLDER type word (low 4 bits).
-enum class Method { Stored = 0, Mszip = 1, Quantum = 2, Lzx = 3 };
-
 // Null when the type word names no method this library reads: an unknown
 // method, an LZX window outside 2^15..2^21 or a Quantum window outside
 // 2^10..2^21.
 [[nodiscard]] std::unique_ptr<FrameDecoder> MakeFrameDecoder(std::uint16_t compressionType);
 
-}  // namespace tarvik::codec
+}  // namespace cab32

@@ -6,7 +6,7 @@
 #include "lzx_tables.h"
 #include "mszip_encoder.h"
 
-namespace tarvik::cabwriter {
+namespace cab32 {
 namespace {
 
 // Stores the data as it is.
@@ -38,6 +38,7 @@ bool ValidSettings(const EncoderSettings& settings) {
     case Compression::Mszip: return settings.mszipLevel >= 1 && settings.mszipLevel <= 9;
     case Compression::Lzx:
         return settings.lzxWindowBits >= lzx::kMinWindowBits && settings.lzxWindowBits <= lzx::kMaxWindowBits;
+    case Compression::Quantum: return false;  // read, never written
     }
     return false;
 }
@@ -55,8 +56,9 @@ int StretchFrames(const EncoderSettings& settings) {
 std::size_t HistoryBytes(const EncoderSettings& settings) {
     switch (settings.compression) {
     case Compression::None: return 0;
-    case Compression::Mszip: return 32768;
+    case Compression::Mszip: return 32768;  // deflate's window
     case Compression::Lzx: return std::size_t{1} << settings.lzxWindowBits;
+    case Compression::Quantum: break;
     }
     return 0;
 }
@@ -67,6 +69,7 @@ std::unique_ptr<StretchEncoder> MakeStretchEncoder(const EncoderSettings& settin
     case Compression::None: return std::make_unique<StoreEncoder>();
     case Compression::Mszip: return MakeMszipEncoder(settings.mszipLevel);
     case Compression::Lzx: return MakeLzxEncoder(settings.lzxWindowBits, settings.framesPerBlock);
+    case Compression::Quantum: break;
     }
     return nullptr;
 }
@@ -134,13 +137,4 @@ std::unique_ptr<FrameEncoder> MakeFrameEncoder(const EncoderSettings& settings) 
     return std::make_unique<FrameEncoder>(settings, std::move(encoder));
 }
 
-std::uint16_t FolderCompressionType(Compression compression, int lzxWindowBits) {
-    switch (compression) {
-    case Compression::None: return 0x0000;
-    case Compression::Mszip: return 0x0001;
-    case Compression::Lzx: return static_cast<std::uint16_t>(0x0003 | (lzxWindowBits << 8));
-    }
-    return 0;
-}
-
-}  // namespace tarvik::cabwriter
+}  // namespace cab32

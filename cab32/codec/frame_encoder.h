@@ -12,13 +12,10 @@
 #include <span>
 #include <vector>
 
+#include "format.h"
 #include "lzx_block_coder.h"
 
-namespace tarvik::cabwriter {
-
-enum class Compression { None, Mszip, Lzx };
-
-inline constexpr std::size_t kFrameSize = 32768;
+namespace cab32 {
 
 // Deflate level of MSZIP unless asked otherwise, with the history carried
 // across blocks. The default is tuned (mszip_encoder.cpp): level 6's ratio
@@ -138,7 +135,4 @@ private:
 // Null when the settings are not valid.
 [[nodiscard]] std::unique_ptr<FrameEncoder> MakeFrameEncoder(const EncoderSettings& settings);
 
-// The CFFOLDER compression type word for these settings.
-std::uint16_t FolderCompressionType(Compression compression, int lzxWindowBits);
-
-}  // namespace tarvik::cabwriter
+}  // namespace cab32

@@ -4,7 +4,7 @@
 #include <array>
 #include <queue>
 
-namespace tarvik::cabwriter {
+namespace cab32 {
 namespace {
 
 constexpr int kDeepest = 64;
@@ -107,4 +107,4 @@ std::vector<std::uint16_t> CanonicalCodes(std::span<const std::uint8_t> lengths)
     return codes;
 }
 
-}  // namespace tarvik::cabwriter
+}  // namespace cab32

@@ -6,7 +6,7 @@
 #include <span>
 #include <vector>
 
-namespace tarvik::cabwriter {
+namespace cab32 {
 
 // Code lengths for symbols with the given frequencies, none above `maxLength`.
 // Unused symbols get 0. The code is always complete: when fewer than two
@@ -17,4 +17,4 @@ std::vector<std::uint8_t> BuildCodeLengths(std::span<const std::uint32_t> freque
 // Canonical codes: shorter codes first, equal lengths in symbol order.
 std::vector<std::uint16_t> CanonicalCodes(std::span<const std::uint8_t> lengths);
 
-}  // namespace tarvik::cabwriter
+}  // namespace cab32

@@ -1,6 +1,6 @@
 #include "huffman_decoder.h"
 
-namespace tarvik::codec {
+namespace cab32 {
 
 bool HuffmanDecoder::Build(std::span<const std::uint8_t> lengths, int tableBits) {
     if (lengths.size() > 1024 || tableBits < 1 || tableBits > kMaxCodeLength) return false;
@@ -60,4 +60,4 @@ int HuffmanDecoder::DecodeLong(std::uint32_t next16, int& length) const {
     return -1;
 }
 
-}  // namespace tarvik::codec
+}  // namespace cab32

@@ -10,7 +10,7 @@
 
 #include "bit_reader.h"
 
-namespace tarvik::codec {
+namespace cab32 {
 
 inline constexpr int kMaxCodeLength = 16;
 
@@ -49,4 +49,4 @@ private:
     std::vector<std::uint16_t> sortedSymbols_;
 };
 
-}  // namespace tarvik::codec
+}  // namespace cab32

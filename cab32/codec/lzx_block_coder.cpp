@@ -3,7 +3,7 @@
 #include "huffman.h"
 #include "lzx_tables.h"
 
-namespace tarvik::cabwriter::lzx {
+namespace cab32::lzx {
 namespace {
 
 constexpr int kBlockUncompressed = 3;
@@ -231,4 +231,4 @@ void WriteUncompressedBlock(BitWriter& out, std::span<const FrameItems> frames, 
     }
 }
 
-}  // namespace tarvik::cabwriter::lzx
+}  // namespace cab32::lzx

@@ -9,7 +9,7 @@
 
 #include "bit_writer.h"
 
-namespace tarvik::cabwriter::lzx {
+namespace cab32::lzx {
 
 // A literal (extraBits unused, lengthSymbol 0xFFFF) or a match.
 struct Item {
@@ -69,4 +69,4 @@ void WriteUncompressedBlock(BitWriter& out, std::span<const FrameItems> frames, 
 void WriteTreeLengths(BitWriter& out, std::span<const std::uint8_t> lengths,
                       std::span<const std::uint8_t> previous, int first, int last);
 
-}  // namespace tarvik::cabwriter::lzx
+}  // namespace cab32::lzx

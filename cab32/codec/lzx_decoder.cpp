@@ -8,10 +8,10 @@
 #include "huffman_decoder.h"
 #include "lzx_tables.h"
 
-namespace tarvik::codec {
+namespace cab32 {
 namespace {
 
-using namespace tarvik::cabwriter::lzx;
+using namespace cab32::lzx;
 
 constexpr int kBlockUncompressed = 3;
 constexpr int kMainTableBits = 12;
@@ -60,9 +60,9 @@ private:
 bool LzxDecoder::Decode(std::span<const std::uint8_t> payload, std::span<std::uint8_t> output) {
     // Only a folder's last frame may be shorter than 32 KB: every frame
     // starts on a 32 KB boundary of the window.
-    if (failed_ || lastFrameSeen_ || output.empty() || output.size() > kMaxFrameSize) return false;
+    if (failed_ || lastFrameSeen_ || output.empty() || output.size() > kFrameSize) return false;
     failed_ = true;  // until this frame is known to be good
-    lastFrameSeen_ = output.size() < kMaxFrameSize;
+    lastFrameSeen_ = output.size() < kFrameSize;
     LzxBitReader bits(payload);
     if (!headerRead_) {
         if (bits.Read(1) != 0) {
@@ -304,4 +304,4 @@ std::unique_ptr<FrameDecoder> MakeLzxDecoder(int windowBits) {
     return std::make_unique<LzxDecoder>(windowBits);
 }
 
-}  // namespace tarvik::codec
+}  // namespace cab32

@@ -8,7 +8,7 @@
 
 #include "frame_decoder.h"
 
-namespace tarvik::codec {
+namespace cab32 {
 
 // Null for window bits outside 15..21.
 [[nodiscard]] std::unique_ptr<FrameDecoder> MakeLzxDecoder(int windowBits);
@@ -19,4 +19,4 @@ namespace tarvik::codec {
 // for tests.
 void UndoCallTranslation(std::span<std::uint8_t> frame, std::uint32_t framePosition, std::uint32_t translationSize);
 
-}  // namespace tarvik::codec
+}  // namespace cab32

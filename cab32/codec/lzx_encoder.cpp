@@ -11,7 +11,7 @@
 #include "lzx_tables.h"
 #include "match_finder.h"
 
-namespace tarvik::cabwriter {
+namespace cab32 {
 namespace {
 
 using namespace lzx;
@@ -111,10 +111,10 @@ void LzxEncoder::Start(const StretchInput& input) {
 bool LzxEncoder::Encode(const StretchInput& input, EncodedStretch& out) {
     out = EncodedStretch();
     Start(input);
-    for (std::size_t at = 0; at < input.data.size(); at += cabwriter::kFrameSize) {
+    for (std::size_t at = 0; at < input.data.size(); at += cab32::kFrameSize) {
         if (input.stop && input.stop->load(std::memory_order_relaxed)) return false;
         const std::span<const std::uint8_t> frame =
-            input.data.subspan(at, std::min(cabwriter::kFrameSize, input.data.size() - at));
+            input.data.subspan(at, std::min(cab32::kFrameSize, input.data.size() - at));
         FrameItems& held = frames_[held_++];
         held.items.clear();
         held.bytes = frame;
@@ -295,4 +295,4 @@ std::unique_ptr<StretchEncoder> MakeLzxEncoder(int windowBits, int framesPerBloc
     return std::make_unique<LzxEncoder>(windowBits, framesPerBlock);
 }
 
-}  // namespace tarvik::cabwriter
+}  // namespace cab32

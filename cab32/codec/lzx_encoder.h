@@ -3,7 +3,7 @@
 
 #include "frame_encoder.h"
 
-namespace tarvik::cabwriter {
+namespace cab32 {
 
 // A block covers `framesPerBlock` frames (fewer at a stretch's end); every
 // frame ends on a 16-bit boundary. A folder's stream header says "no x86
@@ -11,4 +11,4 @@ namespace tarvik::cabwriter {
 // settings must be valid.
 [[nodiscard]] std::unique_ptr<StretchEncoder> MakeLzxEncoder(int windowBits, int framesPerBlock);
 
-}  // namespace tarvik::cabwriter
+}  // namespace cab32

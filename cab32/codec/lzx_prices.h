@@ -7,7 +7,7 @@
 
 #include "lzx_tables.h"
 
-namespace tarvik::cabwriter::lzx {
+namespace cab32::lzx {
 
 // Prices from the code lengths of the block written last; before the
 // first block, rough guesses.
@@ -44,4 +44,4 @@ private:
     std::vector<std::uint8_t> length_;
 };
 
-}  // namespace tarvik::cabwriter::lzx
+}  // namespace cab32::lzx

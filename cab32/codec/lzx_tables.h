@@ -5,7 +5,7 @@
 #include <bit>
 #include <cstdint>
 
-namespace tarvik::cabwriter::lzx {
+namespace cab32::lzx {
 
 inline constexpr int kNumChars = 256;
 inline constexpr int kMinMatch = 2;
@@ -14,7 +14,6 @@ inline constexpr int kNumPrimaryLengths = 7;
 inline constexpr int kNumSecondaryLengths = 249;
 inline constexpr int kPretreeSymbols = 20;
 inline constexpr int kAlignedSymbols = 8;
-inline constexpr int kFrameSize = 32768;
 inline constexpr int kMinWindowBits = 15;
 inline constexpr int kMaxWindowBits = 21;
 
@@ -67,4 +66,4 @@ inline int PositionSlotOf(std::uint32_t formatted) {
 // Largest real match offset a window allows.
 constexpr std::uint32_t MaxOffset(int windowBits) { return (1u << windowBits) - 3; }
 
-}  // namespace tarvik::cabwriter::lzx
+}  // namespace cab32::lzx

@@ -4,7 +4,7 @@
 #include <bit>
 #include <cstring>
 
-namespace tarvik::cabwriter {
+namespace cab32 {
 namespace {
 
 // Bytes each table hashes, and the bytes read at a position to hash it.
@@ -190,4 +190,4 @@ void MatchFinder::FindMatches(std::uint32_t position, std::uint32_t maxLength, s
     InsertUpTo(position + 1);
 }
 
-}  // namespace tarvik::cabwriter
+}  // namespace cab32

@@ -12,7 +12,7 @@
 #include <span>
 #include <vector>
 
-namespace tarvik::cabwriter {
+namespace cab32 {
 
 struct MatchCandidate {
     std::uint32_t length = 0;
@@ -128,4 +128,4 @@ private:
     PositionTable long_;
 };
 
-}  // namespace tarvik::cabwriter
+}  // namespace cab32

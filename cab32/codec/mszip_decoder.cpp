@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-namespace tarvik::codec {
+namespace cab32 {
 namespace {
 
 constexpr std::size_t kHistorySize = 32768;
@@ -25,7 +25,7 @@ public:
     }
 
     bool Decode(std::span<const std::uint8_t> payload, std::span<std::uint8_t> output) override {
-        if (output.empty() || output.size() > kMaxFrameSize) return false;
+        if (output.empty() || output.size() > kFrameSize) return false;
         if (payload.size() < 2 || payload[0] != 'C' || payload[1] != 'K') return false;
         if (inflateReset(&stream_) != Z_OK) return false;
         if (historySize_ != 0 &&
@@ -68,4 +68,4 @@ std::unique_ptr<FrameDecoder> MakeMszipDecoder() {
     return decoder;
 }
 
-}  // namespace tarvik::codec
+}  // namespace cab32

@@ -4,8 +4,8 @@
 
 #include "frame_decoder.h"
 
-namespace tarvik::codec {
+namespace cab32 {
 
 [[nodiscard]] std::unique_ptr<FrameDecoder> MakeMszipDecoder();
 
-}  // namespace tarvik::codec
+}  // namespace cab32

@@ -2,7 +2,7 @@
 
 #include <zlib.h>
 
-namespace tarvik::cabwriter {
+namespace cab32 {
 namespace {
 
 constexpr std::size_t kDeflateWindow = 32768;
@@ -95,4 +95,4 @@ private:
 
 std::unique_ptr<StretchEncoder> MakeMszipEncoder(int level) { return std::make_unique<MszipEncoder>(level); }
 
-}  // namespace tarvik::cabwriter
+}  // namespace cab32

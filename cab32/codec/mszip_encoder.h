@@ -5,9 +5,9 @@
 
 #include "frame_encoder.h"
 
-namespace tarvik::cabwriter {
+namespace cab32 {
 
 // The level must be 1..9.
 [[nodiscard]] std::unique_ptr<StretchEncoder> MakeMszipEncoder(int level);
 
-}  // namespace tarvik::cabwriter
+}  // namespace cab32

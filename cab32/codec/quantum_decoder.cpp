@@ -6,7 +6,7 @@
 #include "bit_reader.h"
 #include "quantum_model.h"
 
-namespace tarvik::codec {
+namespace cab32 {
 namespace {
 
 using namespace quantum;
@@ -21,7 +21,7 @@ public:
         : windowSize_(1u << windowBits),
           // The ring holds at least a whole frame, so a frame can be handed
           // out after decoding it even when the window is smaller.
-          ringMask_((windowSize_ > kMaxFrameSize ? windowSize_ : kMaxFrameSize) - 1),
+          ringMask_((windowSize_ > kFrameSize ? windowSize_ : kFrameSize) - 1),
           ring_(ringMask_ + 1),
           models_(windowBits) {}
 
@@ -76,9 +76,9 @@ bool QuantumDecoder::CopyMatch(std::uint32_t offset, std::uint32_t length, std::
 }
 
 bool QuantumDecoder::Decode(std::span<const std::uint8_t> payload, std::span<std::uint8_t> output) {
-    if (failed_ || lastFrameSeen_ || output.empty() || output.size() > kMaxFrameSize) return false;
+    if (failed_ || lastFrameSeen_ || output.empty() || output.size() > kFrameSize) return false;
     failed_ = true;
-    lastFrameSeen_ = output.size() < kMaxFrameSize;
+    lastFrameSeen_ = output.size() < kFrameSize;
     MsbBitReader bits(payload);
     bits_ = &bits;
     high_ = 0xFFFF;
@@ -123,4 +123,4 @@ std::unique_ptr<FrameDecoder> MakeQuantumDecoder(int windowBits) {
     return std::make_unique<QuantumDecoder>(windowBits);
 }
 
-}  // namespace tarvik::codec
+}  // namespace cab32

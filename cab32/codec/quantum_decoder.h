@@ -5,9 +5,9 @@
 
 #include "frame_decoder.h"
 
-namespace tarvik::codec {
+namespace cab32 {
 
 // Null for window bits outside 10..21.
 [[nodiscard]] std::unique_ptr<FrameDecoder> MakeQuantumDecoder(int windowBits);
 
-}  // namespace tarvik::codec
+}  // namespace cab32

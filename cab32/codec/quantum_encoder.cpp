@@ -1,6 +1,6 @@
 #include "quantum_encoder.h"
 
-namespace tarvik::codec {
+namespace cab32 {
 namespace {
 
 using namespace quantum;
@@ -154,4 +154,4 @@ std::vector<std::uint8_t> QuantumEncoder::EncodeFrame(std::span<const std::uint8
     return Finish();
 }
 
-}  // namespace tarvik::codec
+}  // namespace cab32

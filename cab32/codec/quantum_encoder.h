@@ -10,7 +10,7 @@
 
 #include "quantum_model.h"
 
-namespace tarvik::codec {
+namespace cab32 {
 
 class QuantumEncoder {
 public:
@@ -56,4 +56,4 @@ private:
     int pending_ = 0;
 };
 
-}  // namespace tarvik::codec
+}  // namespace cab32

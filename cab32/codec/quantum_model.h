@@ -10,7 +10,7 @@
 #include <array>
 #include <cstdint>
 
-namespace tarvik::codec::quantum {
+namespace cab32::quantum {
 
 inline constexpr int kMinWindowBits = 10;
 inline constexpr int kMaxWindowBits = 21;
@@ -122,4 +122,4 @@ struct Models {
     }
 };
 
-}  // namespace tarvik::codec::quantum
+}  // namespace cab32::quantum

@@ -6,7 +6,7 @@
 
 #include "lzx_block_coder.h"
 
-namespace tarvik::cabwriter {
+namespace cab32 {
 
 StretchWorkers::StretchWorkers(const EncoderSettings& settings, int threads) {
     for (int i = 0; i < std::max(threads, 1); ++i) {
@@ -117,7 +117,8 @@ void StretchWorkers::Work(StretchEncoder& encoder) {
 
 std::uint64_t StretchWorkers::WorkerBytes(const EncoderSettings& settings) {
     switch (settings.compression) {
-    case Compression::None: return 0;
+    case Compression::None:
+    case Compression::Quantum: return 0;
     case Compression::Mszip: return 1u << 20;  // zlib's window, chains and buffers
     case Compression::Lzx: {
         // The finder's buffer (two windows), its tables (up to 6.3 MB) and
@@ -139,4 +140,4 @@ std::uint64_t StretchWorkers::StretchBytes(const EncoderSettings& settings) {
     return bytes;
 }
 
-}  // namespace tarvik::cabwriter
+}  // namespace cab32

@@ -18,7 +18,7 @@
 
 #include "frame_encoder.h"
 
-namespace tarvik::cabwriter {
+namespace cab32 {
 
 // One stretch on its way through the workers.
 class StretchJob {
@@ -86,4 +86,4 @@ private:
     std::exception_ptr error_;
 };
 
-}  // namespace tarvik::cabwriter
+}  // namespace cab32

@@ -9,7 +9,7 @@
 #include <span>
 #include <thread>
 
-#include "cab_checksum.h"
+#include "data_block.h"
 #include "cab_format.h"
 #include "cabinet_content.h"
 #include "input_reader.h"
@@ -17,7 +17,7 @@
 #include "stretch_workers.h"
 #include "win_file.h"
 
-namespace tarvik::cabwriter {
+namespace cab32 {
 namespace {
 
 using cab32::kNameIsUtf8;
@@ -29,8 +29,6 @@ constexpr std::uint64_t kMaxFolderBytes = std::uint64_t{0xFFFF} * kFrameSize;
 // Frames an LZX block covers in a single cabinet: its trees are sent once
 // for 128 KB instead of for every 32 KB (about 0.7% smaller).
 constexpr int kFramesPerLzxBlock = 4;
-constexpr std::uint16_t kAttributeMask = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
-                                         FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
 
 WriteResult Failure(WriteError error, std::string path = {}) {
     WriteResult result;
@@ -66,15 +64,11 @@ WriteResult MeasureSources(const std::vector<WriterInputFile>& files, std::vecto
         record.size = static_cast<std::uint32_t>(size);
         record.dosDate = file.dosDate;
         record.dosTime = file.dosTime;
-        record.attributes = static_cast<std::uint16_t>((file.attributes & kAttributeMask) | (file.nameIsUtf8 ? kNameIsUtf8 : 0));
+        record.attributes = static_cast<std::uint16_t>((file.attributes & kKeptAttributes) | (file.nameIsUtf8 ? kNameIsUtf8 : 0));
         records.push_back(record);
         total += size;
     }
     return {};
-}
-
-void AppendLe(std::vector<std::uint8_t>& out, std::uint32_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i) out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
 }
 
 // Where CFHEADER holds the set ID.
@@ -552,9 +546,7 @@ WriteResult CabinetSetWriter::CloseCabinet(bool more) {
         std::uint32_t got = 0;
         if (!scratch_.Seek(part.scratchOffset) || !scratch_.Read(piece.data(), part.length, got) || got != part.length)
             return Failure(WriteError::ScratchFailed);
-        AppendLe(buffer, DataBlockChecksum(piece, part.uncompressedSize), 4);
-        AppendLe(buffer, part.length, 2);
-        AppendLe(buffer, part.uncompressedSize, 2);
+        AppendDataBlockHeader(buffer, piece, part.uncompressedSize);
         buffer.insert(buffer.end(), piece.begin(), piece.end());
         if (buffer.size() >= (1u << 20)) {
             if (!out.Write(buffer.data(), static_cast<std::uint32_t>(buffer.size())))
@@ -618,8 +610,8 @@ std::string CabinetSetWriter::CabinetPath(int number) const {
 CabinetNames CabinetSetWriter::NamesFor(bool more) const {
     CabinetNames names;
     if (options_.volumeSizeBytes == 0) return names;
-    if (number_ > 1) names.previous = std::string(FileNamePart(CabinetPath(number_ - 1)));
-    if (more) names.next = std::string(FileNamePart(CabinetPath(number_ + 1)));
+    if (number_ > 1) names.previous = std::string(tarvik::FileNamePart(CabinetPath(number_ - 1)));
+    if (more) names.next = std::string(tarvik::FileNamePart(CabinetPath(number_ + 1)));
     return names;
 }
 
@@ -663,4 +655,4 @@ WriteResult WriteCabinet(const std::vector<WriterInputFile>& files, const Writer
     return result;
 }
 
-}  // namespace tarvik::cabwriter
+}  // namespace cab32

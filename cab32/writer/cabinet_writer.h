@@ -15,7 +15,7 @@
 
 #include "frame_encoder.h"
 
-namespace tarvik::cabwriter {
+namespace cab32 {
 
 struct WriterInputFile {
     std::wstring sourcePath;  // the file's exact path, read with the Win32 wide functions
@@ -81,4 +81,4 @@ WriteResult WriteCabinet(const std::vector<WriterInputFile>& files, const Writer
 // The threads WriteCabinet compresses on for these options.
 int WriterThreads(const WriterOptions& options);
 
-}  // namespace tarvik::cabwriter
+}  // namespace cab32

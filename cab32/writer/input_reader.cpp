@@ -4,7 +4,7 @@
 
 #include "frame_encoder.h"
 
-namespace tarvik::cabwriter {
+namespace cab32 {
 namespace {
 
 WriteResult Failure(WriteError error, std::string path) {
@@ -120,4 +120,4 @@ std::uint64_t InputReader::NextFrameNewEntryBytes(const ReaderPosition& position
     return bytes;
 }
 
-}  // namespace tarvik::cabwriter
+}  // namespace cab32

@@ -12,7 +12,7 @@
 #include "cabinet_content.h"
 #include "win_file.h"
 
-namespace tarvik::cabwriter {
+namespace cab32 {
 
 // Files [first, last] a frame has data of (or passes, for empty files).
 struct FileRange {
@@ -76,4 +76,4 @@ private:
     WinFile file_;
 };
 
-}  // namespace tarvik::cabwriter
+}  // namespace cab32

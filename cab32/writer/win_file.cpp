@@ -1,6 +1,6 @@
 #include "win_file.h"
 
-namespace tarvik::cabwriter {
+namespace cab32 {
 
 WinFile& WinFile::operator=(WinFile&& other) noexcept {
     if (this != &other) {
@@ -75,4 +75,4 @@ void WinFile::Close() {
     handle_ = INVALID_HANDLE_VALUE;
 }
 
-}  // namespace tarvik::cabwriter
+}  // namespace cab32

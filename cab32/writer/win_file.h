@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-namespace tarvik::cabwriter {
+namespace cab32 {
 
 class WinFile {
 public:
@@ -39,4 +39,4 @@ private:
     HANDLE handle_ = INVALID_HANDLE_VALUE;
 };
 
-}  // namespace tarvik::cabwriter
+}  // namespace cab32

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "cab_format.h"
+#include "data_block.h"
 #include "listing.h"
 #include "member_record.h"
 #include "stored_cabinet.h"
@@ -162,8 +163,8 @@ TEST(ReadCabDirectory, RefusesFolderDataOnTheTables) {
 TEST(CabChecksum, TailBytesTakenInTheFormatsOrder) {
     const unsigned char bytes[] = {1, 2, 3, 4, 5, 6, 7};
     // One whole word 0x04030201, then the tail 5, 6, 7 as 0x050607.
-    EXPECT_EQ(CabChecksum(bytes, 7, 0), 0x04030201u ^ 0x00050607u);
-    EXPECT_EQ(CabChecksum(bytes, 0, 0x1234u), 0x1234u);
+    EXPECT_EQ(CabChecksum(bytes, 0), 0x04030201u ^ 0x00050607u);
+    EXPECT_EQ(CabChecksum(std::span<const std::uint8_t>(), 0x1234u), 0x1234u);
 }
 
 TEST(MemberRecords, PathAtByte26AndDocumentedFields) {

@@ -65,9 +65,9 @@ TEST(ParseCommand, ListFileNameMayStandInQuotes) {
 }
 
 TEST(ParseCommand, CompressionSwitches) {
-    EXPECT_EQ(ParseCommand("-a -mz a.cab").command.compression, Compression::MsZip);
+    EXPECT_EQ(ParseCommand("-a -mz a.cab").command.compression, Compression::Mszip);
     EXPECT_EQ(ParseCommand("-a -ms a.cab").command.compression, Compression::None);
-    EXPECT_EQ(ParseCommand("-a a.cab").command.compression, Compression::Default);
+    EXPECT_FALSE(ParseCommand("-a a.cab").command.compression.has_value());
     EXPECT_EQ(ParseCommand("-a -ml15 a.cab").command.lzxLevel, 15);
 }
 

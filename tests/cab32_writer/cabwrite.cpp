@@ -20,7 +20,7 @@
 
 namespace {
 
-using namespace tarvik::cabwriter;
+using namespace cab32;
 
 bool ParseMethod(const std::string& text, WriterOptions& options) {
     if (text == "none") {

@@ -16,7 +16,7 @@
 
 namespace {
 
-using namespace tarvik::cabwriter;
+using namespace cab32;
 
 class WriteCabinetTest : public ::testing::Test {
 protected:

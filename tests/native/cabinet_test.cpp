@@ -3,7 +3,7 @@
 // blocks that end the folder instead of producing wrong bytes.
 #include <gtest/gtest.h>
 
-#include "cab_checksum.h"
+#include "data_block.h"
 #include "decode_ahead.h"
 #include "folder_reader.h"
 #include "test_streams.h"
@@ -11,15 +11,10 @@
 namespace tarvik::testing {
 namespace {
 
-using cabwriter::Compression;
+using cab32::Compression;
 
 void PutBlock(Bytes& out, const Bytes& payload, std::uint16_t size) {
-    const std::uint32_t sum = cabwriter::DataBlockChecksum(payload, size);
-    for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(sum >> (8 * i)));
-    for (std::uint16_t v : {static_cast<std::uint16_t>(payload.size()), size}) {
-        out.push_back(static_cast<std::uint8_t>(v));
-        out.push_back(static_cast<std::uint8_t>(v >> 8));
-    }
+    cab32::AppendDataBlockHeader(out, payload, size);
     out.insert(out.end(), payload.begin(), payload.end());
 }
 

@@ -10,7 +10,7 @@
 namespace tarvik::testing {
 namespace {
 
-using cabwriter::Compression;
+using cab32::Compression;
 
 struct Method {
     Compression compression;
@@ -45,7 +45,7 @@ INSTANTIATE_TEST_SUITE_P(Methods, WriterRoundTrip,
 // with jobs queued, running and dropped ends cleanly (the sanitizers
 // watch).
 TEST(StretchWorkers, GiveTheSameBytesAsOneThreadAndStopCleanly) {
-    using namespace cabwriter;
+    using namespace cab32;
     const Bytes data = SampleData(Sample::Mixed, 500000, 21);
     for (const Method m : {Method{Compression::Mszip, 0}, Method{Compression::Lzx, 16}}) {
         EncoderSettings settings;
@@ -144,7 +144,7 @@ TEST(HandMadeLzx, UncompressedBlocksAndCallTranslationMatchCabextract) {
     block(0, 1001);
     bits.Raw({0});  // odd size: one pad byte before the next header
     block(1001, 32768);
-    Folder folder{cabwriter::FolderCompressionType(Compression::Lzx, 16), {{bits.Take(), 32768}}};
+    Folder folder{cab32::FolderCompressionType(Compression::Lzx, 16), {{bits.Take(), 32768}}};
     bits.Raw({0});  // the odd block ended with the frame: its pad byte opens the next one
     block(32768, 32775);
     bits.Raw({0});
@@ -256,10 +256,10 @@ TEST(DamagedStreams, FailCleanly) {
 
 TEST(DamagedStreams, RefusedShapes) {
     // Methods and windows no reader supports.
-    EXPECT_EQ(codec::MakeFrameDecoder(0x1603), nullptr);  // LZX 2^22
-    EXPECT_EQ(codec::MakeFrameDecoder(0x0E03), nullptr);  // LZX 2^14
-    EXPECT_EQ(codec::MakeFrameDecoder(0x0942), nullptr);  // Quantum 2^9
-    EXPECT_EQ(codec::MakeFrameDecoder(0x0004), nullptr);
+    EXPECT_EQ(cab32::MakeFrameDecoder(0x1603), nullptr);  // LZX 2^22
+    EXPECT_EQ(cab32::MakeFrameDecoder(0x0E03), nullptr);  // LZX 2^14
+    EXPECT_EQ(cab32::MakeFrameDecoder(0x0942), nullptr);  // Quantum 2^9
+    EXPECT_EQ(cab32::MakeFrameDecoder(0x0004), nullptr);
     // A match before the first byte: verbatim block whose only item is the
     // repeated offset 1 at position 0.
     Folder early = EncodeWithWriter(Compression::Lzx, 15, Bytes(100, 'a'));
@@ -277,7 +277,7 @@ TEST(DamagedStreams, RefusedShapes) {
     Folder swapped = two;
     std::swap(swapped.blocks[0], swapped.blocks[1]);
     EXPECT_FALSE(DecodeFolder(swapped, out));
-    auto stored = codec::MakeFrameDecoder(0);
+    auto stored = cab32::MakeFrameDecoder(0);
     Bytes big(32769);
     EXPECT_FALSE(stored->Decode(big, big));
 }
@@ -294,7 +294,7 @@ TEST(CallTranslation, UndoesAbsoluteTargets) {
     put(5, 0xFFFFFFFF);   // -1: inside [-position, 0), becomes -1 + size
     put(10, 5000);        // at or past the size: kept
     put(23, 7);           // inside the last 10 bytes: kept
-    codec::UndoCallTranslation(frame, 4096, 5000);
+    cab32::UndoCallTranslation(frame, 4096, 5000);
     auto at = [&](std::size_t i) { return std::uint32_t(frame[i + 1] | frame[i + 2] << 8 | frame[i + 3] << 16 | frame[i + 4] << 24); };
     EXPECT_EQ(at(0), std::uint32_t(1000 - 4096));
     EXPECT_EQ(at(5), std::uint32_t(5000 - 1));

@@ -7,7 +7,7 @@
 namespace tarvik::testing {
 
 void DecodeFuzzFrames(std::uint16_t folderType, const std::uint8_t* data, std::size_t size) {
-    auto decoder = codec::MakeFrameDecoder(folderType);
+    auto decoder = cab32::MakeFrameDecoder(folderType);
     if (!decoder) return;
     std::vector<std::uint8_t> output;
     std::size_t at = 1;

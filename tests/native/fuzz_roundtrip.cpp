@@ -9,7 +9,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace tarvik::testing;
-    using tarvik::cabwriter::Compression;
+    using cab32::Compression;
     if (size < 3 || size > 300000) return 0;
     const int method = data[0] % 21;
     const int framesPerBlock = 1 + data[1] % 4;

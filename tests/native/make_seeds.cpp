@@ -8,7 +8,7 @@
 #include "test_streams.h"
 
 using namespace tarvik::testing;
-using tarvik::cabwriter::Compression;
+using cab32::Compression;
 
 namespace {
 

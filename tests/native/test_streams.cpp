@@ -8,7 +8,7 @@
 #include <random>
 #include <unistd.h>
 
-#include "cab_checksum.h"
+#include "data_block.h"
 #include "quantum_encoder.h"
 
 namespace tarvik::testing {
@@ -62,21 +62,21 @@ Bytes SampleData(Sample kind, std::size_t size, std::uint32_t seed) {
     return out;
 }
 
-Folder EncodeWithWriter(cabwriter::Compression method, int lzxWindowBits, const Bytes& data, int framesPerBlock,
+Folder EncodeWithWriter(cab32::Compression method, int lzxWindowBits, const Bytes& data, int framesPerBlock,
                         int stretchFrames) {
     Folder folder;
-    folder.type = cabwriter::FolderCompressionType(method, lzxWindowBits);
-    cabwriter::EncoderSettings settings;
+    folder.type = cab32::FolderCompressionType(method, lzxWindowBits);
+    cab32::EncoderSettings settings;
     settings.compression = method;
     settings.lzxWindowBits = lzxWindowBits;
     settings.framesPerBlock = framesPerBlock;
     settings.stretchFrames = stretchFrames;
-    auto encoder = cabwriter::MakeFrameEncoder(settings);
+    auto encoder = cab32::MakeFrameEncoder(settings);
     if (!encoder) std::abort();
-    cabwriter::Payloads ready;
+    cab32::Payloads ready;
     std::vector<std::uint16_t> sizes;
-    for (std::size_t at = 0; at < data.size(); at += cabwriter::kFrameSize) {
-        const std::size_t size = std::min(cabwriter::kFrameSize, data.size() - at);
+    for (std::size_t at = 0; at < data.size(); at += cab32::kFrameSize) {
+        const std::size_t size = std::min(cab32::kFrameSize, data.size() - at);
         sizes.push_back(static_cast<std::uint16_t>(size));
         if (!encoder->Encode({data.data() + at, size}, ready)) std::abort();
     }
@@ -87,10 +87,10 @@ Folder EncodeWithWriter(cabwriter::Compression method, int lzxWindowBits, const 
 
 Folder EncodeQuantum(int windowBits, const Bytes& data) {
     Folder folder;
-    folder.type = codec::QuantumEncoder::FolderType(windowBits);
-    codec::QuantumEncoder encoder(windowBits);
-    for (std::size_t at = 0; at < data.size(); at += codec::kMaxFrameSize) {
-        const std::size_t size = std::min(codec::kMaxFrameSize, data.size() - at);
+    folder.type = cab32::QuantumEncoder::FolderType(windowBits);
+    cab32::QuantumEncoder encoder(windowBits);
+    for (std::size_t at = 0; at < data.size(); at += cab32::kFrameSize) {
+        const std::size_t size = std::min(cab32::kFrameSize, data.size() - at);
         folder.blocks.push_back({encoder.EncodeFrame({data.data() + at, size}), static_cast<std::uint16_t>(size)});
     }
     return folder;
@@ -98,7 +98,7 @@ Folder EncodeQuantum(int windowBits, const Bytes& data) {
 
 bool DecodeFolder(const Folder& folder, Bytes& out) {
     out.clear();
-    auto decoder = codec::MakeFrameDecoder(folder.type);
+    auto decoder = cab32::MakeFrameDecoder(folder.type);
     if (!decoder) return false;
     for (const Block& block : folder.blocks) {
         const std::size_t at = out.size();
@@ -138,9 +138,7 @@ Bytes BuildCabinet(const Folder& folder) {
     cab.insert(cab.end(), name.begin(), name.end());
     cab.push_back(0);
     for (const Block& block : folder.blocks) {
-        Put32(cab, cabwriter::DataBlockChecksum(block.payload, block.size));
-        Put16(cab, static_cast<std::uint32_t>(block.payload.size()));
-        Put16(cab, block.size);
+        cab32::AppendDataBlockHeader(cab, block.payload, block.size);
         cab.insert(cab.end(), block.payload.begin(), block.payload.end());
     }
     return cab;

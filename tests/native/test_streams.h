@@ -35,7 +35,7 @@ Bytes SampleData(Sample kind, std::size_t size, std::uint32_t seed);
 // The data compressed by the writer's encoders (None, Mszip, Lzx) in
 // stretches of `stretchFrames` frames (0: as the writer cuts them), or by
 // the test Quantum encoder (window bits 10..21).
-Folder EncodeWithWriter(cabwriter::Compression method, int lzxWindowBits, const Bytes& data, int framesPerBlock = 1,
+Folder EncodeWithWriter(cab32::Compression method, int lzxWindowBits, const Bytes& data, int framesPerBlock = 1,
                         int stretchFrames = 0);
 Folder EncodeQuantum(int windowBits, const Bytes& data);
 

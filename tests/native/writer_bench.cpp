@@ -13,7 +13,7 @@
 
 int main(int argc, char** argv) {
     using namespace tarvik::testing;
-    using tarvik::cabwriter::Compression;
+    using cab32::Compression;
     if (argc < 3) return 2;
     const std::string method = argv[1];
     int first = 2;
