@@ -1,6 +1,6 @@
 #include "commands.h"
 
-#include "cab_reader.h"
+#include "extract_job.h"
 #include "cabinet_job.h"
 #include "compression_defaults.h"
 #include "list_file.h"

@@ -7,7 +7,7 @@
 #include <set>
 
 #include "cab32_api.h"
-#include "cab_reader.h"
+#include "extract_job.h"
 #include "command_line.h"
 #include "commands.h"
 #include "member_path.h"

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "cab_reader.h"
+#include "extract_job.h"
 #include "member_record.h"
 
 namespace cab32 {

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "cab_reader.h"
+#include "extract_job.h"
 
 namespace cab32 {
 
@@ -19,11 +19,13 @@ void PutText(unsigned char* record, const tarvik::cab32::RecordField& field, std
 }  // namespace
 
 const char* CompressionName(std::uint16_t compression, char (&buffer)[16]) {
-    switch (compression & 0x0F) {
-        case 0: return "無圧縮";
-        case 1: return "MSZIP";
-        case 2: return "Quantum";
-        case 3: std::snprintf(buffer, sizeof buffer, "LZX:%d", (compression >> 8) & 0x1F); return buffer;
+    switch (TypeMethod(compression)) {
+        case static_cast<unsigned>(Compression::None): return "無圧縮";
+        case static_cast<unsigned>(Compression::Mszip): return "MSZIP";
+        case static_cast<unsigned>(Compression::Quantum): return "Quantum";
+        case static_cast<unsigned>(Compression::Lzx):
+            std::snprintf(buffer, sizeof buffer, "LZX:%u", TypeWindowBits(compression));
+            return buffer;
         default: return "?";
     }
 }

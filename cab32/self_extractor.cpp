@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "cab_reader.h"
+#include "extract_job.h"
 #include "member_path.h"
 #include "result_codes.h"
 #include "sjis_path.h"

@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "cab_reader.h"
+#include "extract_job.h"
 #include "command_line.h"
 #include "result_codes.h"
 #include "self_extractor.h"

@@ -1,4 +1,4 @@
-#include "cab_reader.h"
+#include "extract_job.h"
 
 #include <algorithm>
 #include <cwchar>
@@ -433,8 +433,8 @@ private:
 // Opens one cabinet of the set and checks that it goes on with the chain,
 // then its tables (and for a test its checksums) before any member is
 // written. A refused cabinet ends the job with kNotCabinet.
-int OpenForReading(const ReadRequest& request, const FileCabSource& source, const std::string& path,
-                   const VolumeChain& chain, CabDirectory& directory, OutputText& output) {
+int OpenVolumeOfChain(const ReadRequest& request, const FileCabSource& source, const std::string& path,
+                      const VolumeChain& chain, CabDirectory& directory, OutputText& output) {
     if (const std::string why = chain.RefusalOfFile(source); !why.empty()) {
         output.Line(why + path);
         return kNotCabinet;
@@ -543,7 +543,7 @@ int ReadCabinet(const ReadRequest& request, Progress& progress, OutputText& outp
     for (bool first = true;; first = false) {
         const FileCabSource source(path, first ? request.base : 0);
         CabDirectory directory;
-        result = OpenForReading(request, source, path, chain, directory, output);
+        result = OpenVolumeOfChain(request, source, path, chain, directory, output);
         if (result != kOk) break;
         chain.Add(source, directory);
         context.total += MemberBytes(directory);
