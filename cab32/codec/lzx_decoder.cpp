@@ -18,6 +18,8 @@ constexpr int kMainTableBits = 12;
 constexpr int kLengthTableBits = 12;
 constexpr int kPretreeTableBits = 6;
 constexpr int kAlignedTableBits = 7;
+// Bytes past the window's end that a match copy may overwrite (and put back).
+constexpr std::uint32_t kWindowSlack = 8;
 // Frames after this many are never call-translated.
 constexpr std::uint32_t kTranslatedFrames = 32768;
 
@@ -26,7 +28,7 @@ public:
     explicit LzxDecoder(int windowBits)
         : windowSize_(1u << windowBits),
           mask_(windowSize_ - 1),
-          window_(windowSize_),
+          window_(windowSize_ + kWindowSlack),
           mainLengths_(kNumChars + 8 * PositionSlotCount(windowBits), 0),
           lengthLengths_(kNumSecondaryLengths, 0) {}
 
@@ -176,7 +178,9 @@ bool LzxDecoder::ReadLengths(LzxBitReader& bits, std::vector<std::uint8_t>& leng
 // The reader, the position and the repeated offsets are held in locals:
 // the stores into the window (bytes, which may alias any object whose
 // address is known) would otherwise make the compiler load them again from
-// memory after every byte.
+// memory after every byte. One refill per item gives the main code and the
+// length code (16 bits each at most); a match's offset bits (up to 17, or
+// 14 and an aligned code of up to 7) take a second one.
 bool LzxDecoder::DecodeItems(LzxBitReader& reader, std::uint64_t until) {
     const bool alignedBlock = blockType_ == kBlockAligned;
     LzxBitReader bits = reader;
@@ -212,9 +216,9 @@ bool LzxDecoder::DecodeItems(LzxBitReader& reader, std::uint64_t until) {
         if (slot > 2) {
             const int extra = kExtraBits[slot];
             offset = kPositionBase[slot] - 2;
+            bits.Refill();
             if (alignedBlock && extra >= 3) {
-                offset += bits.Read(extra - 3) << 3;
-                bits.Refill();
+                offset += bits.Take(extra - 3) << 3;
                 const int low = aligned_.Decode(bits);
                 if (low < 0) {
                     good = false;
@@ -222,7 +226,7 @@ bool LzxDecoder::DecodeItems(LzxBitReader& reader, std::uint64_t until) {
                 }
                 offset += static_cast<std::uint32_t>(low);
             } else {
-                offset += bits.Read(extra);
+                offset += bits.Take(extra);
             }
             repeats[2] = repeats[1];
             repeats[1] = repeats[0];
@@ -252,24 +256,34 @@ bool LzxDecoder::CopyMatch(std::uint8_t* window, std::uint64_t decoded, std::uin
     const std::uint32_t at = static_cast<std::uint32_t>(decoded & mask_);
     if (offset == 0 || offset > decoded || offset >= windowSize_ || at + length > windowSize_) return false;
     std::uint8_t* out = window + at;
-    if (offset <= at) {
-        // Eight bytes at a time where a step's source lies wholly before
-        // its destination: most matches are short, and a call to the C
-        // library's memcpy (Wine's, in the Windows builds) costs more than
-        // the copy; -t of an LZX 21 cabinet takes 15% less time.
-        const std::uint8_t* from = out - offset;
-        std::uint32_t i = 0;
-        if (offset >= 8) {
-            for (; i + 8 <= length; i += 8) {
-                std::uint64_t chunk;
-                std::memcpy(&chunk, from + i, 8);
-                std::memcpy(out + i, &chunk, 8);
-            }
-        }
-        for (; i < length; ++i) out[i] = from[i];
-    } else {
+    if (offset > at) {
+        // The source starts before the window's end and wraps to its start.
         std::uint32_t from = at + windowSize_ - offset;
         for (std::uint32_t i = 0; i < length; ++i) out[i] = window[from++ & mask_];
+        return true;
+    }
+    const std::uint8_t* from = out - offset;
+    if (offset >= 8) {
+        // Eight bytes a step: each step's source lies wholly before its
+        // destination. The last step may run up to 7 bytes past the match
+        // (into the slack past the window's end at most); those bytes may
+        // still be history, so they are saved first and put back after.
+        // Most matches are short, and a call to the C library's memcpy
+        // (Wine's, in the Windows builds) would cost more than the copy.
+        std::uint8_t saved[8];
+        std::memcpy(saved, out + length, 8);
+        std::uint32_t i = 0;
+        do {
+            std::uint64_t chunk;
+            std::memcpy(&chunk, from + i, 8);
+            std::memcpy(out + i, &chunk, 8);
+            i += 8;
+        } while (i < length);
+        std::memcpy(out + length, saved, 8);
+    } else if (offset == 1) {
+        std::memset(out, out[-1], length);
+    } else {
+        for (std::uint32_t i = 0; i < length; ++i) out[i] = from[i];
     }
     return true;
 }
