@@ -56,7 +56,10 @@ private:
     std::uint32_t repeats_[3] = {1, 1, 1};
     std::vector<std::uint8_t> mainLengths_;
     std::vector<std::uint8_t> lengthLengths_;
-    HuffmanDecoder main_, length_, aligned_, pretree_;
+    HuffmanDecoder<kMainTableBits> main_;
+    HuffmanDecoder<kLengthTableBits> length_;
+    HuffmanDecoder<kAlignedTableBits> aligned_;
+    HuffmanDecoder<kPretreeTableBits> pretree_;
 };
 
 bool LzxDecoder::Decode(std::span<const std::uint8_t> payload, std::span<std::uint8_t> output) {
@@ -112,15 +115,15 @@ bool LzxDecoder::ReadBlockHeader(LzxBitReader& bits) {
     case kBlockAligned: {
         std::uint8_t alignedLengths[kAlignedSymbols];
         for (std::uint8_t& length : alignedLengths) length = static_cast<std::uint8_t>(bits.Read(3));
-        if (!aligned_.Build(alignedLengths, kAlignedTableBits)) return false;
+        if (!aligned_.Build(alignedLengths)) return false;
         [[fallthrough]];
     }
     case kBlockVerbatim:
         if (!ReadLengths(bits, mainLengths_, 0, kNumChars) ||
             !ReadLengths(bits, mainLengths_, kNumChars, static_cast<int>(mainLengths_.size())) ||
-            !main_.Build(mainLengths_, kMainTableBits) ||
+            !main_.Build(mainLengths_) ||
             !ReadLengths(bits, lengthLengths_, 0, kNumSecondaryLengths) ||
-            !length_.Build(lengthLengths_, kLengthTableBits))
+            !length_.Build(lengthLengths_))
             return false;
         break;
     case kBlockUncompressed: {
@@ -146,7 +149,7 @@ bool LzxDecoder::ReadBlockHeader(LzxBitReader& bits) {
 bool LzxDecoder::ReadLengths(LzxBitReader& bits, std::vector<std::uint8_t>& lengths, int first, int last) {
     std::uint8_t pretreeLengths[kPretreeSymbols];
     for (std::uint8_t& length : pretreeLengths) length = static_cast<std::uint8_t>(bits.Read(4));
-    if (!pretree_.Build(pretreeLengths, kPretreeTableBits)) return false;
+    if (!pretree_.Build(pretreeLengths)) return false;
     auto changed = [](std::uint8_t previous, int delta) { return static_cast<std::uint8_t>((previous + 17 - delta) % 17); };
     for (int x = first; x < last;) {
         bits.Refill();
@@ -192,13 +195,13 @@ bool LzxDecoder::DecodeItems(LzxBitReader& reader, std::uint64_t until) {
     while (decoded < until) {
         bits.Refill();
         const int symbol = main_.Decode(bits);
-        if (symbol < kNumChars) {
-            if (symbol < 0) {
-                good = false;
-                break;
-            }
+        if (static_cast<unsigned>(symbol) < kNumChars) {
             window[decoded++ & mask] = static_cast<std::uint8_t>(symbol);
             continue;
+        }
+        if (symbol < 0) {
+            good = false;
+            break;
         }
         const int header = symbol - kNumChars;
         std::uint32_t length = static_cast<std::uint32_t>(header & 7);
