@@ -251,6 +251,27 @@ bool LzxDecoder::DecodeItems(LzxBitReader& reader, std::uint64_t until) {
     return good;
 }
 
+// Copies `length` bytes forward from `from` to `out` eight bytes a step,
+// where no step's source overlaps the bytes an earlier step wrote: the
+// source lies 8 or more bytes before the destination, or anywhere after it.
+// The last step may run up to 7 bytes past the end (into the slack past the
+// window's end at most); those bytes may still be history, so they are
+// saved first and put back after. Most matches are short, and a call to the
+// C library's memcpy (Wine's, in the Windows builds) would cost more than
+// the copy.
+inline void CopyInSteps(std::uint8_t* out, const std::uint8_t* from, std::uint32_t length) {
+    std::uint8_t saved[8];
+    std::memcpy(saved, out + length, 8);
+    std::uint32_t i = 0;
+    do {
+        std::uint64_t chunk;
+        std::memcpy(&chunk, from + i, 8);
+        std::memcpy(out + i, &chunk, 8);
+        i += 8;
+    } while (i < length);
+    std::memcpy(out + length, saved, 8);
+}
+
 // Copies a match to window position `decoded`. The source must lie in
 // data already decoded and within the window; the destination never wraps
 // the window.
@@ -259,34 +280,23 @@ bool LzxDecoder::CopyMatch(std::uint8_t* window, std::uint64_t decoded, std::uin
     const std::uint32_t at = static_cast<std::uint32_t>(decoded & mask_);
     if (offset == 0 || offset > decoded || offset >= windowSize_ || at + length > windowSize_) return false;
     std::uint8_t* out = window + at;
-    if (offset > at) {
-        // The source starts before the window's end and wraps to its start.
+    if (offset <= at) {
+        const std::uint8_t* from = out - offset;
+        if (offset >= 8) {
+            CopyInSteps(out, from, length);
+        } else if (offset == 1) {
+            std::memset(out, out[-1], length);
+        } else {
+            for (std::uint32_t i = 0; i < length; ++i) out[i] = from[i];
+        }
+    } else if (at + length <= offset) {
+        // The source lies wholly in the window's last bytes, after the
+        // destination (as often as not in a large window).
+        CopyInSteps(out, out + (windowSize_ - offset), length);
+    } else {
+        // The source runs over the window's end to its start.
         std::uint32_t from = at + windowSize_ - offset;
         for (std::uint32_t i = 0; i < length; ++i) out[i] = window[from++ & mask_];
-        return true;
-    }
-    const std::uint8_t* from = out - offset;
-    if (offset >= 8) {
-        // Eight bytes a step: each step's source lies wholly before its
-        // destination. The last step may run up to 7 bytes past the match
-        // (into the slack past the window's end at most); those bytes may
-        // still be history, so they are saved first and put back after.
-        // Most matches are short, and a call to the C library's memcpy
-        // (Wine's, in the Windows builds) would cost more than the copy.
-        std::uint8_t saved[8];
-        std::memcpy(saved, out + length, 8);
-        std::uint32_t i = 0;
-        do {
-            std::uint64_t chunk;
-            std::memcpy(&chunk, from + i, 8);
-            std::memcpy(out + i, &chunk, 8);
-            i += 8;
-        } while (i < length);
-        std::memcpy(out + length, saved, 8);
-    } else if (offset == 1) {
-        std::memset(out, out[-1], length);
-    } else {
-        for (std::uint32_t i = 0; i < length; ++i) out[i] = from[i];
     }
     return true;
 }
