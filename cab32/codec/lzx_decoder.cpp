@@ -181,9 +181,10 @@ bool LzxDecoder::ReadLengths(LzxBitReader& bits, std::vector<std::uint8_t>& leng
 // The reader, the position and the repeated offsets are held in locals:
 // the stores into the window (bytes, which may alias any object whose
 // address is known) would otherwise make the compiler load them again from
-// memory after every byte. One refill per item gives the main code and the
-// length code (16 bits each at most); a match's offset bits (up to 17, or
-// 14 and an aligned code of up to 7) take a second one.
+// memory after every byte. One refill (48 bits or more) gives the main code
+// and the length code (16 bits each at most), after a literal's code too; a
+// match's offset bits (up to 17, or 14 and an aligned code of up to 7) take
+// a second one.
 bool LzxDecoder::DecodeItems(LzxBitReader& reader, std::uint64_t until) {
     const bool alignedBlock = blockType_ == kBlockAligned;
     LzxBitReader bits = reader;
@@ -194,10 +195,17 @@ bool LzxDecoder::DecodeItems(LzxBitReader& reader, std::uint64_t until) {
     bool good = true;
     while (decoded < until) {
         bits.Refill();
-        const int symbol = main_.Decode(bits);
+        int symbol = main_.Decode(bits);
         if (static_cast<unsigned>(symbol) < kNumChars) {
             window[decoded++ & mask] = static_cast<std::uint8_t>(symbol);
-            continue;
+            if (decoded >= until) break;
+            // A literal's code leaves at least 32 of the refill's bits: enough
+            // for one more item's main and length codes.
+            symbol = main_.Decode(bits);
+            if (static_cast<unsigned>(symbol) < kNumChars) {
+                window[decoded++ & mask] = static_cast<std::uint8_t>(symbol);
+                continue;
+            }
         }
         if (symbol < 0) {
             good = false;
