@@ -18,10 +18,19 @@ bool HuffmanLongCodes::Build(std::span<const std::uint8_t> lengths, int tableBit
     std::uint32_t used = 0;
     for (int length = 1; length <= kMaxCodeLength; ++length)
         used += std::uint32_t{countOfLength_[length]} << (kMaxCodeLength - length);
-    std::fill(table.begin(), table.end(), std::uint16_t{0});  // an empty code maps everything to "no code"
     sortedSymbols_.clear();
-    if (used == 0) return true;
+    if (used == 0) {
+        std::fill(table.begin(), table.end(), std::uint16_t{0});  // an empty code maps everything to "no code"
+        return true;
+    }
     if (used != (1u << kMaxCodeLength)) return false;
+    // Canonical codes fill the table from its start in code order: the
+    // short codes' entries end where the longer codes' prefixes begin,
+    // whose entries are 0.
+    std::uint32_t shortEnd = 0;
+    for (int length = 1; length <= tableBits; ++length)
+        shortEnd += std::uint32_t{countOfLength_[length]} << (tableBits - length);
+    std::fill(table.begin() + shortEnd, table.end(), std::uint16_t{0});
 
     std::uint32_t code = 0;
     std::uint16_t index = 0;
