@@ -280,6 +280,20 @@ inline void CopyInSteps(std::uint8_t* out, const std::uint8_t* from, std::uint32
     std::memcpy(out + length, saved, 8);
 }
 
+// The same for a run of one byte (offset 1), which memset would do with a
+// call into the C library.
+inline void FillInSteps(std::uint8_t* out, std::uint8_t byte, std::uint32_t length) {
+    const std::uint64_t eight = 0x0101010101010101ull * byte;
+    std::uint8_t saved[8];
+    std::memcpy(saved, out + length, 8);
+    std::uint32_t i = 0;
+    do {
+        std::memcpy(out + i, &eight, 8);
+        i += 8;
+    } while (i < length);
+    std::memcpy(out + length, saved, 8);
+}
+
 // Copies a match to window position `decoded`. The source must lie in
 // data already decoded and within the window; the destination never wraps
 // the window.
@@ -293,7 +307,7 @@ bool LzxDecoder::CopyMatch(std::uint8_t* window, std::uint64_t decoded, std::uin
         if (offset >= 8) {
             CopyInSteps(out, from, length);
         } else if (offset == 1) {
-            std::memset(out, out[-1], length);
+            FillInSteps(out, out[-1], length);
         } else {
             for (std::uint32_t i = 0; i < length; ++i) out[i] = from[i];
         }

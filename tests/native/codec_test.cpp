@@ -206,8 +206,10 @@ TEST(HandMadeLzx, MatchCopiesGiveTheirBytes) {
             literal(noise[plain.size() % kWindow]);
         }
     }
-    match(9, 9);            // overruns 7 bytes that are still history...
-    match(kWindow - 3, 8);  // ...and these read them
+    for (std::uint32_t offset : {1u, 9u}) {
+        match(offset, 9);       // overruns 7 bytes that are still history...
+        match(kWindow - 3, 8);  // ...and these read them
+    }
     while (plain.size() < 2 * kWindow - 20) literal(noise[plain.size() % 997]);
     match(9, 20);  // ends at the window's end
     match(kWindow - 3, 40);
