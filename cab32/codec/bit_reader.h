@@ -5,6 +5,7 @@
 // that has consumed more bits than the input holds has met bad data.
 #pragma once
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <span>
@@ -17,20 +18,24 @@ class LzxBitReader {
 public:
     explicit LzxBitReader(std::span<const std::uint8_t> input) : data_(input.data()), size_(input.size()) {}
 
-    // Makes at least 48 bits available to Peek.
+    // Makes at least 48 bits available to Peek (the buffer then holds 48 to
+    // 63). Bits below the counted ones are zero or the stream's next bits,
+    // never anything else, so a refill may OR a word in again where it
+    // already is.
     void Refill() {
-        while (bitsLeft_ <= 48) {
-            if (bitsLeft_ <= 32 && next_ + 4 <= size_) {
-                // Two words with one load: the first word's bits go on top.
-                const std::uint8_t* p = data_ + next_;
-                const std::uint32_t pair = std::uint32_t{p[0]} | (std::uint32_t{p[1]} << 8) |
-                                           (std::uint32_t{p[2]} << 16) | (std::uint32_t{p[3]} << 24);
-                const std::uint32_t ordered = (pair << 16) | (pair >> 16);
-                buffer_ |= std::uint64_t{ordered} << (32 - bitsLeft_);
-                next_ += 4;
-                bitsLeft_ += 32;
-                continue;
-            }
+        if (next_ + 8 <= size_) {
+            // Four words with one load, then as many of them as fit counted:
+            // no loop and no branch on the fill level.
+            std::uint64_t quad = Load64(data_ + next_);
+            quad = (quad << 32) | (quad >> 32);  // the first word on top
+            quad = ((quad & 0x0000FFFF0000FFFFull) << 16) | ((quad >> 16) & 0x0000FFFF0000FFFFull);
+            buffer_ |= quad >> bitsLeft_;
+            const int words = (63 - bitsLeft_) >> 4;
+            next_ += 2 * static_cast<unsigned>(words);
+            bitsLeft_ += 16 * words;
+            return;
+        }
+        while (bitsLeft_ < 48) {
             std::uint64_t word = 0;
             if (next_ + 1 < size_) {
                 word = std::uint64_t{data_[next_]} | (std::uint64_t{data_[next_ + 1]} << 8);
@@ -48,6 +53,13 @@ public:
     void Skip(int count) {
         buffer_ <<= count;
         bitsLeft_ -= count;
+    }
+    // Takes 0 to 32 bits that a refill made available.
+    std::uint32_t Take(int count) {
+        // Two shifts: a shift by the buffer's whole width is undefined.
+        const auto value = static_cast<std::uint32_t>((buffer_ >> 1) >> (63 - count));
+        Skip(count);
+        return value;
     }
     // Reads 0 to 32 bits.
     std::uint32_t Read(int count) {
@@ -79,6 +91,16 @@ public:
     void SkipBytes(std::size_t count) { SetBytePosition(ConsumedBits() / 8 + count); }
 
 private:
+    static std::uint64_t Load64(const std::uint8_t* p) {
+        std::uint64_t value = 0;
+        if constexpr (std::endian::native == std::endian::little) {
+            std::memcpy(&value, p, 8);
+        } else {
+            for (int i = 7; i >= 0; --i) value = value << 8 | p[i];
+        }
+        return value;
+    }
+
     void SetBytePosition(std::uint64_t position) {
         origin_ = position;
         next_ = position;

@@ -18,6 +18,8 @@ constexpr int kMainTableBits = 12;
 constexpr int kLengthTableBits = 12;
 constexpr int kPretreeTableBits = 6;
 constexpr int kAlignedTableBits = 7;
+// Bytes past the window's end that a match copy may overwrite (and put back).
+constexpr std::uint32_t kWindowSlack = 8;
 // Frames after this many are never call-translated.
 constexpr std::uint32_t kTranslatedFrames = 32768;
 
@@ -26,7 +28,7 @@ public:
     explicit LzxDecoder(int windowBits)
         : windowSize_(1u << windowBits),
           mask_(windowSize_ - 1),
-          window_(windowSize_),
+          window_(windowSize_ + kWindowSlack),
           mainLengths_(kNumChars + 8 * PositionSlotCount(windowBits), 0),
           lengthLengths_(kNumSecondaryLengths, 0) {}
 
@@ -54,7 +56,10 @@ private:
     std::uint32_t repeats_[3] = {1, 1, 1};
     std::vector<std::uint8_t> mainLengths_;
     std::vector<std::uint8_t> lengthLengths_;
-    HuffmanDecoder main_, length_, aligned_, pretree_;
+    HuffmanDecoder<kMainTableBits> main_;
+    HuffmanDecoder<kLengthTableBits> length_;
+    HuffmanDecoder<kAlignedTableBits> aligned_;
+    HuffmanDecoder<kPretreeTableBits> pretree_;
 };
 
 bool LzxDecoder::Decode(std::span<const std::uint8_t> payload, std::span<std::uint8_t> output) {
@@ -110,15 +115,15 @@ bool LzxDecoder::ReadBlockHeader(LzxBitReader& bits) {
     case kBlockAligned: {
         std::uint8_t alignedLengths[kAlignedSymbols];
         for (std::uint8_t& length : alignedLengths) length = static_cast<std::uint8_t>(bits.Read(3));
-        if (!aligned_.Build(alignedLengths, kAlignedTableBits)) return false;
+        if (!aligned_.Build(alignedLengths)) return false;
         [[fallthrough]];
     }
     case kBlockVerbatim:
         if (!ReadLengths(bits, mainLengths_, 0, kNumChars) ||
             !ReadLengths(bits, mainLengths_, kNumChars, static_cast<int>(mainLengths_.size())) ||
-            !main_.Build(mainLengths_, kMainTableBits) ||
+            !main_.Build(mainLengths_) ||
             !ReadLengths(bits, lengthLengths_, 0, kNumSecondaryLengths) ||
-            !length_.Build(lengthLengths_, kLengthTableBits))
+            !length_.Build(lengthLengths_))
             return false;
         break;
     case kBlockUncompressed: {
@@ -144,7 +149,7 @@ bool LzxDecoder::ReadBlockHeader(LzxBitReader& bits) {
 bool LzxDecoder::ReadLengths(LzxBitReader& bits, std::vector<std::uint8_t>& lengths, int first, int last) {
     std::uint8_t pretreeLengths[kPretreeSymbols];
     for (std::uint8_t& length : pretreeLengths) length = static_cast<std::uint8_t>(bits.Read(4));
-    if (!pretree_.Build(pretreeLengths, kPretreeTableBits)) return false;
+    if (!pretree_.Build(pretreeLengths)) return false;
     auto changed = [](std::uint8_t previous, int delta) { return static_cast<std::uint8_t>((previous + 17 - delta) % 17); };
     for (int x = first; x < last;) {
         bits.Refill();
@@ -176,7 +181,10 @@ bool LzxDecoder::ReadLengths(LzxBitReader& bits, std::vector<std::uint8_t>& leng
 // The reader, the position and the repeated offsets are held in locals:
 // the stores into the window (bytes, which may alias any object whose
 // address is known) would otherwise make the compiler load them again from
-// memory after every byte.
+// memory after every byte. One refill (48 bits or more) gives the main code
+// and the length code (16 bits each at most), after a literal's code too; a
+// match's offset bits (up to 17, or 14 and an aligned code of up to 7) take
+// a second one.
 bool LzxDecoder::DecodeItems(LzxBitReader& reader, std::uint64_t until) {
     const bool alignedBlock = blockType_ == kBlockAligned;
     LzxBitReader bits = reader;
@@ -187,14 +195,21 @@ bool LzxDecoder::DecodeItems(LzxBitReader& reader, std::uint64_t until) {
     bool good = true;
     while (decoded < until) {
         bits.Refill();
-        const int symbol = main_.Decode(bits);
-        if (symbol < kNumChars) {
-            if (symbol < 0) {
-                good = false;
-                break;
-            }
+        int symbol = main_.Decode(bits);
+        if (static_cast<unsigned>(symbol) < kNumChars) {
             window[decoded++ & mask] = static_cast<std::uint8_t>(symbol);
-            continue;
+            if (decoded >= until) break;
+            // A literal's code leaves at least 32 of the refill's bits: enough
+            // for one more item's main and length codes.
+            symbol = main_.Decode(bits);
+            if (static_cast<unsigned>(symbol) < kNumChars) {
+                window[decoded++ & mask] = static_cast<std::uint8_t>(symbol);
+                continue;
+            }
+        }
+        if (symbol < 0) {
+            good = false;
+            break;
         }
         const int header = symbol - kNumChars;
         std::uint32_t length = static_cast<std::uint32_t>(header & 7);
@@ -212,9 +227,9 @@ bool LzxDecoder::DecodeItems(LzxBitReader& reader, std::uint64_t until) {
         if (slot > 2) {
             const int extra = kExtraBits[slot];
             offset = kPositionBase[slot] - 2;
+            bits.Refill();
             if (alignedBlock && extra >= 3) {
-                offset += bits.Read(extra - 3) << 3;
-                bits.Refill();
+                offset += bits.Take(extra - 3) << 3;
                 const int low = aligned_.Decode(bits);
                 if (low < 0) {
                     good = false;
@@ -222,7 +237,7 @@ bool LzxDecoder::DecodeItems(LzxBitReader& reader, std::uint64_t until) {
                 }
                 offset += static_cast<std::uint32_t>(low);
             } else {
-                offset += bits.Read(extra);
+                offset += bits.Take(extra);
             }
             repeats[2] = repeats[1];
             repeats[1] = repeats[0];
@@ -244,6 +259,41 @@ bool LzxDecoder::DecodeItems(LzxBitReader& reader, std::uint64_t until) {
     return good;
 }
 
+// Copies `length` bytes forward from `from` to `out` eight bytes a step,
+// where no step's source overlaps the bytes an earlier step wrote: the
+// source lies 8 or more bytes before the destination, or anywhere after it.
+// The last step may run up to 7 bytes past the end (into the slack past the
+// window's end at most); those bytes may still be history, so they are
+// saved first and put back after. Most matches are short, and a call to the
+// C library's memcpy (Wine's, in the Windows builds) would cost more than
+// the copy.
+inline void CopyInSteps(std::uint8_t* out, const std::uint8_t* from, std::uint32_t length) {
+    std::uint8_t saved[8];
+    std::memcpy(saved, out + length, 8);
+    std::uint32_t i = 0;
+    do {
+        std::uint64_t chunk;
+        std::memcpy(&chunk, from + i, 8);
+        std::memcpy(out + i, &chunk, 8);
+        i += 8;
+    } while (i < length);
+    std::memcpy(out + length, saved, 8);
+}
+
+// The same for a run of one byte (offset 1), which memset would do with a
+// call into the C library.
+inline void FillInSteps(std::uint8_t* out, std::uint8_t byte, std::uint32_t length) {
+    const std::uint64_t eight = 0x0101010101010101ull * byte;
+    std::uint8_t saved[8];
+    std::memcpy(saved, out + length, 8);
+    std::uint32_t i = 0;
+    do {
+        std::memcpy(out + i, &eight, 8);
+        i += 8;
+    } while (i < length);
+    std::memcpy(out + length, saved, 8);
+}
+
 // Copies a match to window position `decoded`. The source must lie in
 // data already decoded and within the window; the destination never wraps
 // the window.
@@ -253,21 +303,20 @@ bool LzxDecoder::CopyMatch(std::uint8_t* window, std::uint64_t decoded, std::uin
     if (offset == 0 || offset > decoded || offset >= windowSize_ || at + length > windowSize_) return false;
     std::uint8_t* out = window + at;
     if (offset <= at) {
-        // Eight bytes at a time where a step's source lies wholly before
-        // its destination: most matches are short, and a call to the C
-        // library's memcpy (Wine's, in the Windows builds) costs more than
-        // the copy; -t of an LZX 21 cabinet takes 15% less time.
         const std::uint8_t* from = out - offset;
-        std::uint32_t i = 0;
         if (offset >= 8) {
-            for (; i + 8 <= length; i += 8) {
-                std::uint64_t chunk;
-                std::memcpy(&chunk, from + i, 8);
-                std::memcpy(out + i, &chunk, 8);
-            }
+            CopyInSteps(out, from, length);
+        } else if (offset == 1) {
+            FillInSteps(out, out[-1], length);
+        } else {
+            for (std::uint32_t i = 0; i < length; ++i) out[i] = from[i];
         }
-        for (; i < length; ++i) out[i] = from[i];
+    } else if (at + length <= offset) {
+        // The source lies wholly in the window's last bytes, after the
+        // destination (as often as not in a large window).
+        CopyInSteps(out, out + (windowSize_ - offset), length);
     } else {
+        // The source runs over the window's end to its start.
         std::uint32_t from = at + windowSize_ - offset;
         for (std::uint32_t i = 0; i < length; ++i) out[i] = window[from++ & mask_];
     }

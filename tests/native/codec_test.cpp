@@ -3,7 +3,10 @@
 // and against damaged input.
 #include <gtest/gtest.h>
 
+#include "bit_writer.h"
+#include "lzx_block_coder.h"
 #include "lzx_decoder.h"
+#include "lzx_tables.h"
 #include "stretch_workers.h"
 #include "test_streams.h"
 
@@ -157,6 +160,85 @@ TEST(HandMadeLzx, UncompressedBlocksAndCallTranslationMatchCabextract) {
     ASSERT_NE(expected, plain);  // the translation changed something
     ASSERT_TRUE(DecodeFolder(folder, ours));
     EXPECT_EQ(ours, expected);
+}
+
+// Matches of every short offset and of lengths around the decoder's 8-byte
+// copy steps; sources in the window's last bytes (wholly, or running over
+// its end), a match ending at the window's end, and a match reading the
+// bytes just past one whose copy overran them. Coded by the writer's block
+// coder from items made here; the bytes they stand for are the judge, and
+// cabextract.
+TEST(HandMadeLzx, MatchCopiesGiveTheirBytes) {
+    namespace lzx = cab32::lzx;
+    constexpr int kWindowBits = 15;
+    constexpr std::uint32_t kWindow = 1u << kWindowBits, kFrame = 32768;
+    const Bytes noise = SampleData(Sample::Random, kWindow, 4);
+    Bytes plain;
+    std::vector<std::vector<lzx::Item>> items(3);
+    auto frameOf = [&](std::size_t end) -> std::vector<lzx::Item>& {
+        EXPECT_EQ(plain.size() / kFrame, (end - 1) / kFrame) << "an item across frames";
+        return items[plain.size() / kFrame];
+    };
+    auto literal = [&](std::uint8_t byte) {
+        frameOf(plain.size() + 1).push_back({byte, lzx::kNoLengthSymbol, 0, 0});
+        plain.push_back(byte);
+    };
+    auto match = [&](std::uint32_t offset, std::uint32_t length) {
+        const std::uint32_t formatted = offset + 2;
+        const int slot = lzx::PositionSlotOf(formatted);
+        const std::uint32_t header = length - lzx::kMinMatch;
+        const std::uint32_t primary = std::min<std::uint32_t>(header, lzx::kNumPrimaryLengths);
+        frameOf(plain.size() + length)
+            .push_back({static_cast<std::uint16_t>(lzx::kNumChars + slot * 8 + primary),
+                        header < lzx::kNumPrimaryLengths ? lzx::kNoLengthSymbol
+                                                         : static_cast<std::uint16_t>(header - primary),
+                        lzx::kExtraBits[slot], formatted - lzx::kPositionBase[slot]});
+        for (std::uint32_t i = 0; i < length; ++i) plain.push_back(plain[plain.size() - offset]);
+    };
+    for (std::uint8_t byte : noise) literal(byte);
+    // Back at the window's start: {offset, length} pairs whose source lies
+    // in the window's last bytes, runs over its end, or ends at its end.
+    for (auto [offset, length] : {std::pair{20u, 10u}, {15u, 12u}, {30u, 8u}, {31u, 257u}, {400u, 3u}, {300u, 11u}})
+        match(offset, length);
+    for (std::uint32_t offset = 1; offset <= 17; ++offset) {
+        for (std::uint32_t length : {2u, 3u, 7u, 8u, 9u, 15u, 16u, 17u, 33u, 257u}) {
+            match(offset, length);
+            literal(noise[plain.size() % kWindow]);
+        }
+    }
+    for (std::uint32_t offset : {1u, 9u}) {
+        match(offset, 9);       // overruns 7 bytes that are still history...
+        match(kWindow - 3, 8);  // ...and these read them
+    }
+    while (plain.size() < 2 * kWindow - 20) literal(noise[plain.size() % 997]);
+    match(9, 20);  // ends at the window's end
+    match(kWindow - 3, 40);
+    for (int i = 0; i < 100; ++i) literal(static_cast<std::uint8_t>(i));
+
+    std::vector<lzx::FrameItems> frames;
+    for (std::size_t f = 0; f < items.size(); ++f) {
+        const std::size_t from = f * kFrame, size = std::min<std::size_t>(kFrame, plain.size() - from);
+        frames.push_back({items[f], {plain.data() + from, size}});
+    }
+    const lzx::BlockPlan plan = lzx::PlanBlock(frames, lzx::kNumChars + 8 * lzx::PositionSlotCount(kWindowBits));
+    Bytes stream;
+    std::vector<std::size_t> frameEnds;
+    cab32::BitWriter bits(stream);
+    bits.Put(0, 1);  // no call translation
+    lzx::WriteCodedBlock(bits, frames, plan, lzx::EmptyTrees(kWindowBits), frameEnds);
+    Folder folder{cab32::FolderCompressionType(Compression::Lzx, kWindowBits), {}};
+    std::size_t from = 0;
+    for (std::size_t f = 0; f < frameEnds.size(); ++f) {
+        folder.blocks.push_back({Bytes(stream.begin() + static_cast<std::ptrdiff_t>(from),
+                                       stream.begin() + static_cast<std::ptrdiff_t>(frameEnds[f])),
+                                 static_cast<std::uint16_t>(frames[f].bytes.size())});
+        from = frameEnds[f];
+    }
+    Bytes ours, extracted;
+    ASSERT_TRUE(DecodeFolder(folder, ours));
+    EXPECT_EQ(ours, plain);
+    ASSERT_TRUE(ExtractWithCabextract(BuildCabinet(folder), extracted));
+    EXPECT_EQ(extracted, plain);
 }
 
 // The writer's own cabinets also pass cabextract natively (aligned and

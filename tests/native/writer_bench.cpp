@@ -1,8 +1,9 @@
 // Times the writer's frame encoders natively on files given on the command
 // line (one folder, as the library writes a single cabinet, compressed on
 // one thread) and checks the result with the decoders. For tuning the match
-// finder and the stretch sizes; not a test.
-//   writer_bench METHOD [--stretch FRAMES] FILE...   (METHOD: mszip, lzx15 .. lzx21)
+// finder and the stretch sizes; not a test. With --cab the folder is also
+// written as a one-file cabinet, e.g. for cabcore_bench.
+//   writer_bench METHOD [--stretch FRAMES] [--cab OUT] FILE...   (METHOD: mszip, lzx15 .. lzx21)
 #include <chrono>
 #include <cstdio>
 #include <ctime>
@@ -18,9 +19,16 @@ int main(int argc, char** argv) {
     const std::string method = argv[1];
     int first = 2;
     int stretchFrames = 0;
-    if (std::strcmp(argv[2], "--stretch") == 0 && argc > 4) {
-        stretchFrames = std::stoi(argv[3]);
-        first = 4;
+    const char* cabinetPath = nullptr;
+    for (;;) {
+        if (std::strcmp(argv[first], "--stretch") == 0 && argc > first + 2) {
+            stretchFrames = std::stoi(argv[first + 1]);
+        } else if (std::strcmp(argv[first], "--cab") == 0 && argc > first + 2) {
+            cabinetPath = argv[first + 1];
+        } else {
+            break;
+        }
+        first += 2;
     }
     Bytes data;
     for (int i = first; i < argc; ++i) {
@@ -44,6 +52,7 @@ int main(int argc, char** argv) {
     for (const Block& block : folder.blocks) bytes += block.payload.size() + 8;
     Bytes check;
     const bool same = DecodeFolder(folder, check) && check == data;
+    if (cabinetPath) WriteWholeFile(cabinetPath, BuildCabinet(folder));
     std::printf("%s: %zu -> %llu bytes, %.2f MB/s, %.2f MB/s of processor time%s\n", method.c_str(), data.size(),
                 static_cast<unsigned long long>(bytes), data.size() / 1048576.0 / seconds.count(),
                 data.size() / 1048576.0 / processorSeconds, same ? "" : "  DECODE MISMATCH");
