@@ -14,8 +14,8 @@
 # figures are their process times. Each rate is given by the clock (wall)
 # and by processor time (CPU): on a machine busy with other work the wall
 # figures drop, the CPU figures much less. When a native build of the
-# portable core exists ($BUILD_DIR_NATIVE/cabcore_bench), its decoders are
-# timed on the same cabinets too.
+# portable core exists ($BUILD_DIR_NATIVE/cabcore_bench, from tools/native/),
+# its decoders are timed on the same cabinets too.
 #
 # Usage: scripts/bench-cab32.sh [SIZE_MB]
 # Uses the x86_64 build tree ($BUILD_DIR_X64, built by the caller).

@@ -22,41 +22,44 @@ double KraftSum(const std::vector<std::uint8_t>& lengths) {
     return sum;
 }
 
-TEST(CabWriterHuffman, SkewedFrequenciesStayWithinTheLimitAndTheCodeStaysComplete) {
+// Every code is complete (Kraft sum 1) and within its length limit; every
+// used symbol has a code, and a more frequent one never a longer code.
+TEST(CabWriterHuffman, CodesAreCompleteWithinTheLimitAndOrderedByFrequency) {
     // Fibonacci frequencies give an unlimited tree as deep as the alphabet.
-    std::vector<std::uint32_t> frequencies(40);
-    frequencies[0] = frequencies[1] = 1;
-    for (std::size_t i = 2; i < frequencies.size(); ++i)
-        frequencies[i] = (frequencies[i - 1] + frequencies[i - 2]) % 100000000u + 1;
-    for (int limit : {7, 15, 16}) {
-        const std::vector<std::uint8_t> lengths = BuildCodeLengths(frequencies, limit);
-        for (std::uint8_t len : lengths) {
-            EXPECT_GE(len, 1);
-            EXPECT_LE(len, limit);
-        }
-        EXPECT_DOUBLE_EQ(KraftSum(lengths), 1.0) << "limit " << limit;
-    }
-}
-
-TEST(CabWriterHuffman, FewerThanTwoUsedSymbolsStillMakeACompleteCode) {
-    const std::vector<std::uint32_t> none(8, 0);
-    EXPECT_DOUBLE_EQ(KraftSum(BuildCodeLengths(none, 16)), 1.0);
-    std::vector<std::uint32_t> one(8, 0);
-    one[0] = 50;
-    const std::vector<std::uint8_t> lengths = BuildCodeLengths(one, 16);
-    EXPECT_EQ(lengths[0], 1);
-    EXPECT_DOUBLE_EQ(KraftSum(lengths), 1.0);
-}
-
-TEST(CabWriterHuffman, MoreFrequentSymbolsNeverGetLongerCodes) {
-    const std::vector<std::uint32_t> frequencies = {500, 3, 90, 0, 7, 7, 1200, 40};
-    const std::vector<std::uint8_t> lengths = BuildCodeLengths(frequencies, 16);
-    EXPECT_EQ(lengths[3], 0);
-    for (std::size_t a = 0; a < frequencies.size(); ++a)
-        for (std::size_t b = 0; b < frequencies.size(); ++b)
-            if (frequencies[a] > frequencies[b] && frequencies[b] != 0) {
-                EXPECT_LE(lengths[a], lengths[b]);
+    std::vector<std::uint32_t> fibonacci(40);
+    fibonacci[0] = fibonacci[1] = 1;
+    for (std::size_t i = 2; i < fibonacci.size(); ++i)
+        fibonacci[i] = (fibonacci[i - 1] + fibonacci[i - 2]) % 100000000u + 1;
+    struct Case {
+        const char* label;
+        std::vector<std::uint32_t> frequencies;
+        int limit;
+        int symbol = -1;  // a symbol whose code length is known...
+        int length = 0;   // ...and that length
+    };
+    for (const Case& c : std::initializer_list<Case>{{"skewed, limit 7", fibonacci, 7},
+                                                     {"skewed, limit 15", fibonacci, 15},
+                                                     {"skewed, limit 16", fibonacci, 16},
+                                                     {"no symbol used", std::vector<std::uint32_t>(8, 0), 16},
+                                                     {"one symbol used", {50, 0, 0, 0, 0, 0, 0, 0}, 16, 0, 1},
+                                                     {"mixed", {500, 3, 90, 0, 7, 7, 1200, 40}, 16, 3, 0}}) {
+        SCOPED_TRACE(c.label);
+        const std::vector<std::uint8_t> lengths = BuildCodeLengths(c.frequencies, c.limit);
+        EXPECT_DOUBLE_EQ(KraftSum(lengths), 1.0);
+        for (std::size_t a = 0; a < lengths.size(); ++a) {
+            EXPECT_LE(lengths[a], c.limit) << a;
+            if (c.frequencies[a] != 0) {
+                EXPECT_GE(lengths[a], 1) << a;
             }
+            for (std::size_t b = 0; b < lengths.size(); ++b)
+                if (c.frequencies[a] > c.frequencies[b] && c.frequencies[b] != 0) {
+                    EXPECT_LE(lengths[a], lengths[b]) << a << " " << b;
+                }
+        }
+        if (c.symbol >= 0) {
+            EXPECT_EQ(lengths[static_cast<std::size_t>(c.symbol)], c.length);
+        }
+    }
 }
 
 TEST(CabWriterCanonicalCodes, MatchTheDeflateExample) {
@@ -73,18 +76,12 @@ TEST(CabWriterBits, FillsSixteenBitWordsFromTheTopAndStoresThemLittleEndian) {
     bits.Put(1, 1);       // 1
     bits.Put(0, 3);       // 000
     bits.Put(0xABC, 12);  // 1010 1011 1100 -> word 1000 1010 1011 1100 = 0x8ABC
+    bits.AlignToWord();   // on a word boundary: adds nothing
+    EXPECT_EQ(out.size(), 2u);
     bits.Put(0x1FFFF, 17);
     bits.AlignToWord();
     const std::vector<std::uint8_t> expected = {0xBC, 0x8A, 0xFF, 0xFF, 0x00, 0x80};
     EXPECT_EQ(out, expected);
-}
-
-TEST(CabWriterBits, AlignAddsNothingOnAWordBoundary) {
-    std::vector<std::uint8_t> out;
-    BitWriter bits(out);
-    bits.Put(0x1234, 16);
-    bits.AlignToWord();
-    EXPECT_EQ(out.size(), 2u);
 }
 
 TEST(CabWriterLzxSlots, EveryOffsetOfTheLargestWindowFallsInsideItsSlot) {

@@ -5,7 +5,7 @@
 
 using namespace tarvik;
 
-TEST(ShiftJisPaths, SeparatorSearchStepsOverTrailBytes) {
+TEST(ShiftJisPaths, SeparatorSearchStepsOverTrailBytesAndRootsKeepTheirSeparator) {
     // "ソ" is 83 5C and "表" is 95 5C: their second byte is no separator.
     const std::string path = "C:\\ソフト\\表";
     ASSERT_EQ(std::string("ソ"), "\x83\x5C");
@@ -17,18 +17,14 @@ TEST(ShiftJisPaths, SeparatorSearchStepsOverTrailBytes) {
     EXPECT_EQ(FolderOfPath("C:\\能\\表"), "C:\\能");
     EXPECT_EQ(FileNamePart("a:b"), "b");
     EXPECT_EQ(FileNamePart("plain"), "plain");
-}
-
-TEST(ShiftJisPaths, FolderOfARootKeepsItsSeparator) {
+    // The folder of a root keeps its separator.
     EXPECT_EQ(FolderOfPath("C:\\app.exe"), "C:\\");
     EXPECT_EQ(FolderOfPath("C:\\Tools\\app.exe"), "C:\\Tools");
     EXPECT_EQ(FolderOfPath("C:app.exe"), "C:");
     EXPECT_EQ(FolderOfPath("\\app.exe"), "\\");
     EXPECT_EQ(FolderOfPath("\\\\server\\share\\app.exe"), "\\\\server\\share");
     EXPECT_EQ(FolderOfPath("app.exe"), "");
-}
-
-TEST(ShiftJisPaths, EndsWithSeparatorIgnoresATrailByte) {
+    // A trail byte 5C is no separator at the end either.
     EXPECT_TRUE(EndsWithSeparator("C:\\"));
     EXPECT_TRUE(EndsWithSeparator("C:\\out\\"));
     EXPECT_FALSE(EndsWithSeparator("C:\\ソ"));
@@ -46,15 +42,14 @@ TEST(ShiftJisPaths, ExtensionIsFoundInTheFileNameOnly) {
     EXPECT_EQ(InsertBeforeExtension("D:\\my.dir\\archive", "1"), "D:\\my.dir\\archive1");
 }
 
-TEST(ShiftJisPaths, QuoteIfSpacedWrapsOnlyTextsWithAnAsciiBlank) {
+// Quoting and case folding look at ASCII bytes only, never at a trail byte.
+TEST(ShiftJisPaths, QuotingAndCaseFoldingTakeAsciiOnly) {
     EXPECT_EQ(QuoteIfSpaced("C:\\My Files\\a.cab"), "\"C:\\My Files\\a.cab\"");
     EXPECT_EQ(QuoteIfSpaced("C:\\x\\a b"), "\"C:\\x\\a b\"");
     EXPECT_EQ(QuoteIfSpaced("C:\\Data\\a.cab"), "C:\\Data\\a.cab");
     EXPECT_EQ(QuoteIfSpaced("全角\x81\x40空白"), "全角\x81\x40空白");
     EXPECT_EQ(QuoteIfSpaced(""), "");
-}
-
-TEST(ShiftJisPaths, CaseIsIgnoredForAsciiLettersOnly) {
+    // Case is ignored for ASCII letters only.
     EXPECT_TRUE(SameTextIgnoringCase("MSZIP", "mszip"));
     EXPECT_TRUE(SameTextIgnoringCase("圧縮", "圧縮"));
     EXPECT_FALSE(SameTextIgnoringCase("圧縮", "解凍"));

@@ -1,6 +1,7 @@
-// The folder reader over whole cabinets: every method back to its bytes, a
-// folder carried into the next volume through a cut block, and damaged
-// blocks that end the folder instead of producing wrong bytes.
+// The folder reader over whole cabinets: decoding ahead on another thread,
+// a folder carried into the next volume through a cut block, and damaged
+// blocks that end the folder instead of producing wrong bytes. (Every
+// method read back through the tables: WriterRoundTrip in codec_test.cpp.)
 #include <gtest/gtest.h>
 
 #include "data_block.h"
@@ -53,34 +54,6 @@ bool ReadParts(std::uint16_t type, const std::vector<Part>& parts, Bytes& out) {
     out = got[0];
     return good[0];
 }
-
-struct Method {
-    Compression compression;
-    int windowBits;
-};
-
-class CabinetRead : public ::testing::TestWithParam<Method> {};
-
-TEST_P(CabinetRead, TablesAndFolderGiveBackTheData) {
-    const Bytes data = SampleData(Sample::Mixed, 150000, 11);
-    const Folder folder = EncodeWithWriter(GetParam().compression, GetParam().windowBits, data);
-    const Bytes cab = BuildCabinet(folder);
-    const MemoryCabSource source(cab);
-    cab32::CabDirectory directory;
-    ASSERT_EQ(cab32::ReadCabDirectory(source, directory, true), cab32::CabFault::None);
-    ASSERT_EQ(directory.folders.size(), 1u);
-    cab32::FolderReader reader(directory.folders[0].compression);
-    reader.StartPart(source, directory, directory.folders[0]);
-    Bytes out;
-    std::span<const std::uint8_t> frame;
-    while (reader.Next(frame) == cab32::FolderReader::Step::Frame) out.insert(out.end(), frame.begin(), frame.end());
-    EXPECT_EQ(out, data);
-    EXPECT_EQ(reader.Position(), data.size());
-}
-
-INSTANTIATE_TEST_SUITE_P(Methods, CabinetRead,
-                         ::testing::Values(Method{Compression::None, 0}, Method{Compression::Mszip, 0},
-                                           Method{Compression::Lzx, 15}, Method{Compression::Lzx, 21}));
 
 // A caller that stops early (its members are out) ends the decoding
 // thread, waiting with its frames full or still decoding.

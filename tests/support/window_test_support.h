@@ -3,6 +3,7 @@
 // double.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <deque>
@@ -121,6 +122,15 @@ public:
     std::unique_ptr<tarvik::TfrmOutbuffer> outbuffer;
     std::unique_ptr<tarvik::ApplicationWindow> application;  // owns the main window, as in the program
     std::unique_ptr<tarvik::TfrmCabMain> window;
+};
+
+// The set-up most window tests share: the main window over the scriptable
+// library (started by the test, after it has made its files) and a
+// temporary folder for those files.
+class WindowTest : public ::testing::Test {
+protected:
+    MainWindowFixture f;
+    TempFolder folder;
 };
 
 }  // namespace testing_support

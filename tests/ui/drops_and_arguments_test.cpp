@@ -14,9 +14,11 @@
 
 using namespace testing_support;
 
-TEST(FileListDrops, CompressAppendsExistingPathsInDropOrderAndRewritesTheResponseFile) {
-    MainWindowFixture f;
-    TempFolder folder;
+// A main window over the scriptable library and a temporary folder.
+using FileListDrops = WindowTest;
+using ArchiveFieldDrops = WindowTest;
+
+TEST_F(FileListDrops, CompressAppendsExistingPathsInDropOrderAndRewritesTheResponseFile) {
     const std::string a = folder.File("a.txt");
     const std::string b = folder.File("b b.txt");
     const std::string gone = folder.path() + "\\gone.txt";
@@ -35,9 +37,7 @@ TEST(FileListDrops, CompressAppendsExistingPathsInDropOrderAndRewritesTheRespons
     EXPECT_EQ(ReadFile(ResponseFile()), listed);
 }
 
-TEST(FileListDrops, OtherOperationsIgnoreDropsOnTheList) {
-    MainWindowFixture f;
-    TempFolder folder;
+TEST_F(FileListDrops, OtherOperationsIgnoreDropsOnTheList) {
     const std::string a = folder.File("a.txt");
     f.Start();
     f.SelectOperation("解凍");
@@ -46,9 +46,7 @@ TEST(FileListDrops, OtherOperationsIgnoreDropsOnTheList) {
     EXPECT_EQ(GetFileAttributesA(ResponseFile().c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
-TEST(FileListDrops, ALongPathIsTakenWhole) {
-    MainWindowFixture f;
-    TempFolder folder;
+TEST_F(FileListDrops, ALongPathIsTakenWhole) {
     // 259 bytes of the path name another existing file.
     std::string deep = folder.path();
     while (deep.size() < 240) {
@@ -66,9 +64,7 @@ TEST(FileListDrops, ALongPathIsTakenWhole) {
     EXPECT_TRUE(ListItems(f.window->ListBox1).empty());
 }
 
-TEST(ArchiveFieldDrops, TakesTheFirstSoundCabinetOutsideCompress) {
-    MainWindowFixture f;
-    TempFolder folder;
+TEST_F(ArchiveFieldDrops, TakesTheFirstSoundCabinetOutsideCompress) {
     const std::string first = folder.File("first.cab", "MSCF");
     const std::string second = folder.File("second.cab", "MSCF");
     const std::string text = folder.File("note.txt", "text");

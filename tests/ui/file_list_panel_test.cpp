@@ -30,9 +30,15 @@ void TypeArchivePath(MainWindowFixture& f, const std::string& path, std::vector<
 
 }  // namespace
 
-TEST(FileListPanel, AddReplacesTheListAndACancelKeepsIt) {
-    MainWindowFixture f;
-    TempFolder folder;
+// A main window over the scriptable library and a temporary folder.
+using FileListPanel = WindowTest;
+using ArchiveField = WindowTest;
+using FolderField = WindowTest;
+using NoDirectoriesWhenCompressing = WindowTest;
+using SelectiveExtraction = WindowTest;
+using HelpMenu = WindowTest;
+
+TEST_F(FileListPanel, AddReplacesTheListAndACancelKeepsIt) {
     const std::vector<std::string> chosen = {folder.File("x.txt"), folder.File("y z.txt"), folder.File("w.txt")};
     f.Start();
     f.window->SetFileList({"old1", "old2"});
@@ -50,9 +56,7 @@ TEST(FileListPanel, AddReplacesTheListAndACancelKeepsIt) {
     EXPECT_EQ(ReadFile(ResponseFile()), chosen[0] + "\r\n\"" + chosen[1] + "\"\r\n" + chosen[2] + "\r\n");
 }
 
-TEST(FileListPanel, AddTellsWhichChosenFilesNoShiftJisPathCanName) {
-    MainWindowFixture f;
-    TempFolder folder;
+TEST_F(FileListPanel, AddTellsWhichChosenFilesNoShiftJisPathCanName) {
     const std::string kept = folder.File("x.txt");
     f.Start();
     FileDialogAnswer answer = Confirmed({kept});
@@ -65,8 +69,7 @@ TEST(FileListPanel, AddTellsWhichChosenFilesNoShiftJisPathCanName) {
     EXPECT_TRUE(f.steps.messages[0].type & MB_ICONWARNING);
 }
 
-TEST(FileListPanel, RemoveTakesTheCurrentEntryOnly) {
-    MainWindowFixture f;
+TEST_F(FileListPanel, RemoveTakesTheCurrentEntryOnly) {
     f.Start();
     f.window->SetFileList({"a", "b", "c"});
     Click(f.window->cmdDel);  // nothing selected
@@ -84,9 +87,7 @@ TEST(FileListPanel, RemoveTakesTheCurrentEntryOnly) {
     EXPECT_EQ(ReadFile(ResponseFile()), "");
 }
 
-TEST(FileListPanel, RemoveInMultipleSelectionUsesTheFocusedEntry) {
-    MainWindowFixture f;
-    TempFolder folder;
+TEST_F(FileListPanel, RemoveInMultipleSelectionUsesTheFocusedEntry) {
     const std::string cabinet = folder.File("in.cab", "MSCF");
     f.fake->SetMembers({"m1", "m2", "m3"});
     f.Start();
@@ -97,8 +98,7 @@ TEST(FileListPanel, RemoveInMultipleSelectionUsesTheFocusedEntry) {
     EXPECT_EQ(ListItems(f.window->ListBox1), (std::vector<std::string>{"m1", "m2"}));
 }
 
-TEST(FileListPanel, ClearDeletesTheResponseFile) {
-    MainWindowFixture f;
+TEST_F(FileListPanel, ClearDeletesTheResponseFile) {
     f.Start();
     f.window->SetFileList({"a"});
     std::ofstream(ResponseFile()) << "a\r\n";
@@ -107,9 +107,7 @@ TEST(FileListPanel, ClearDeletesTheResponseFile) {
     EXPECT_EQ(GetFileAttributesA(ResponseFile().c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
-TEST(FileListPanel, SaveAndLoadShareTheirDialogsWithTheArchiveBrowse) {
-    MainWindowFixture f;
-    TempFolder folder;
+TEST_F(FileListPanel, SaveAndLoadShareTheirDialogsWithTheArchiveBrowse) {
     const std::string listFile = folder.path() + "\\a.sav";
     f.Start();
     Click(f.window->cmdListSave);  // empty list: a notice, no dialog
@@ -142,9 +140,7 @@ TEST(FileListPanel, SaveAndLoadShareTheirDialogsWithTheArchiveBrowse) {
     EXPECT_EQ(f.steps.dialogRequests.back().filter, "Save File|*.sav");
 }
 
-TEST(FileListPanel, LoadCancelledOrMissingKeepsTheList) {
-    MainWindowFixture f;
-    TempFolder folder;
+TEST_F(FileListPanel, LoadCancelledOrMissingKeepsTheList) {
     f.Start();
     f.window->SetFileList({"keep"});
     Click(f.window->cmdListLoad);
@@ -153,9 +149,7 @@ TEST(FileListPanel, LoadCancelledOrMissingKeepsTheList) {
     EXPECT_EQ(ListItems(f.window->ListBox1), (std::vector<std::string>{"keep"}));
 }
 
-TEST(ArchiveField, MembersAppearOnlyWhileTheTextNamesASoundCabinet) {
-    MainWindowFixture f;
-    TempFolder folder;
+TEST_F(ArchiveField, MembersAppearOnlyWhileTheTextNamesASoundCabinet) {
     const std::string cabinet = folder.File("in.cab", "MSCF");
     f.fake->SetMembers({"one", "two", "three", "four", "five"});
     f.Start();
@@ -173,9 +167,7 @@ TEST(ArchiveField, MembersAppearOnlyWhileTheTextNamesASoundCabinet) {
     EXPECT_TRUE(ListItems(f.window->ListBox1).empty());
 }
 
-TEST(ArchiveField, CabinetWithoutMembersSwitchesToSingleSelection) {
-    MainWindowFixture f;
-    TempFolder folder;
+TEST_F(ArchiveField, CabinetWithoutMembersSwitchesToSingleSelection) {
     const std::string full = folder.File("full.cab", "MSCF");
     const std::string empty = folder.File("empty.cab", "MSCF");
     f.fake->SetMembers({"one"});
@@ -189,9 +181,7 @@ TEST(ArchiveField, CabinetWithoutMembersSwitchesToSingleSelection) {
     EXPECT_FALSE(f.window->FileListIsMultiSelect());
 }
 
-TEST(ArchiveField, BrowseOutsideCompressTakesOnlyExistingNamesAndCancelsChangeNothing) {
-    MainWindowFixture f;
-    TempFolder folder;
+TEST_F(ArchiveField, BrowseOutsideCompressTakesOnlyExistingNamesAndCancelsChangeNothing) {
     const std::string cabinet = folder.File("in.cab", "MSCF");
     f.Start();
     f.SelectOperation("内容一覧");
@@ -208,8 +198,7 @@ TEST(ArchiveField, BrowseOutsideCompressTakesOnlyExistingNamesAndCancelsChangeNo
     EXPECT_EQ(f.steps.dialogRequests.back().initialName, cabinet);
 }
 
-TEST(FolderField, TakesTheChosenFolderHoweverTheChooserEnded) {
-    MainWindowFixture f;
+TEST_F(FolderField, TakesTheChosenFolderHoweverTheChooserEnded) {
     f.Start();
     f.SelectOperation("解凍");
     f.steps.chosenFolder.clear();
@@ -223,9 +212,7 @@ TEST(FolderField, TakesTheChosenFolderHoweverTheChooserEnded) {
     EXPECT_EQ(TextOf(f.window->edtMelt), "D:\\out\\");
 }
 
-TEST(NoDirectoriesWhenCompressing, MovesTheCurrentFolderAndWritesBareNames) {
-    MainWindowFixture f;
-    TempFolder folder;
+TEST_F(NoDirectoriesWhenCompressing, MovesTheCurrentFolderAndWritesBareNames) {
     CreateDirectoryA((folder.path() + "\\ソ").c_str(), nullptr);
     const std::string first = folder.File("ソ\\x.txt");
     f.Start();
@@ -240,9 +227,7 @@ TEST(NoDirectoriesWhenCompressing, MovesTheCurrentFolderAndWritesBareNames) {
     EXPECT_EQ(ReadFile(ResponseFile()), "x.txt\r\n\"y z.txt\"\r\n");
 }
 
-TEST(SelectiveExtraction, CheckListIsACopyTakenWhenTheBoxIsChecked) {
-    MainWindowFixture f;
-    TempFolder folder;
+TEST_F(SelectiveExtraction, CheckListIsACopyTakenWhenTheBoxIsChecked) {
     const std::string first = folder.File("a.cab", "MSCF");
     const std::string second = folder.File("b.cab", "MSCF");
     f.fake->SetMembers({"r1", "r 2", "r3"});
@@ -272,9 +257,7 @@ TEST(SelectiveExtraction, CheckListIsACopyTakenWhenTheBoxIsChecked) {
     EXPECT_EQ(SendMessageA(f.window->CheckListBox1, LB_GETITEMDATA, 0, 0), 0);
 }
 
-TEST(SelectiveExtraction, SpaceOrAClickOnTheMarkToggleIt) {
-    MainWindowFixture f;
-    TempFolder folder;
+TEST_F(SelectiveExtraction, SpaceOrAClickOnTheMarkToggleIt) {
     f.fake->SetMembers({"r1", "r2"});
     f.Start();
     f.SelectOperation("解凍");
@@ -296,9 +279,7 @@ TEST(SelectiveExtraction, SpaceOrAClickOnTheMarkToggleIt) {
     EXPECT_EQ(SendMessageA(f.window->CheckListBox1, LB_GETITEMDATA, 0, 0), 0);
 }
 
-TEST(SelectiveExtraction, ExtractCopiesTheListBeforeTheArchiveFieldIsRead) {
-    MainWindowFixture f;
-    TempFolder folder;
+TEST_F(SelectiveExtraction, ExtractCopiesTheListBeforeTheArchiveFieldIsRead) {
     f.fake->SetMembers({"member"});
     f.Start();
     f.SelectOperation("解凍");
@@ -313,8 +294,7 @@ TEST(SelectiveExtraction, ExtractCopiesTheListBeforeTheArchiveFieldIsRead) {
     EXPECT_TRUE(ListItems(f.window->ListBox1).empty());
 }
 
-TEST(HelpMenu, ShortcutsReachTheHelpViewerBeforeTheFocusedControl) {
-    MainWindowFixture f;
+TEST_F(HelpMenu, ShortcutsReachTheHelpViewerBeforeTheFocusedControl) {
     f.Start();
     SetWindowTextA(f.window->edtCab, "selected text");
     PressKey(*f.window, f.window->edtCab, 'C', /*controlDown=*/true);
@@ -330,8 +310,7 @@ TEST(HelpMenu, ShortcutsReachTheHelpViewerBeforeTheFocusedControl) {
     EXPECT_EQ(f.steps.helpRequests[2].data, 1u);
 }
 
-TEST(HelpMenu, CtrlQClosesTheWindow) {
-    MainWindowFixture f;
+TEST_F(HelpMenu, CtrlQClosesTheWindow) {
     f.Start();
     const HWND window = f.window->hwnd();
     PressKey(*f.window, f.window->ListBox1, 'Q', /*controlDown=*/true);

@@ -32,14 +32,17 @@ CHARFORMATA ShownFormat(HWND richEdit) {
 
 }  // namespace
 
+// A main window over the scriptable library and a temporary folder.
+using JobDecision = WindowTest;
+using CompressJob = WindowTest;
+using ExtractJob = WindowTest;
+
 // Which archive paths reach the library: Compress only a path that does
 // not exist, every other operation only one that exists and passes the
 // library's check. A job that does not run shows nothing. Every job with a
 // path opens (and so creates) the library's key; an empty path does
 // nothing at all.
-TEST(JobDecision, OnlySuitablePathsReachTheLibrary) {
-    MainWindowFixture f;
-    TempFolder folder;
+TEST_F(JobDecision, OnlySuitablePathsReachTheLibrary) {
     const std::string existing = folder.File("in.cab", "MSCF");
     const std::string damaged = folder.File("bad.cab", "not a cabinet");
     const std::string missing = folder.path() + "\\new.cab";
@@ -76,9 +79,7 @@ TEST(JobDecision, OnlySuitablePathsReachTheLibrary) {
     }
 }
 
-TEST(CompressJob, WritesTheLibraryDefaultsForEachType) {
-    MainWindowFixture f;
-    TempFolder folder;
+TEST_F(CompressJob, WritesTheLibraryDefaultsForEachType) {
     const std::string file = folder.File("a.txt");
     f.Start();
     for (const CompressionItem& row : kCompressionItems) {
@@ -92,9 +93,7 @@ TEST(CompressJob, WritesTheLibraryDefaultsForEachType) {
     }
 }
 
-TEST(CompressJob, CommandAndResponseFileCarryTheList) {
-    MainWindowFixture f;
-    TempFolder folder;
+TEST_F(CompressJob, CommandAndResponseFileCarryTheList) {
     const std::string first = folder.File("a b.txt");
     const std::string second = folder.File("c.txt");
     f.Start();
@@ -109,9 +108,7 @@ TEST(CompressJob, CommandAndResponseFileCarryTheList) {
     EXPECT_EQ(ReadFile(ResponseFile()), "\"" + first + "\"\r\n" + second + "\r\n");
 }
 
-TEST(CompressJob, EmptyListDoesNotCompressAnEarlierResponseFile) {
-    MainWindowFixture f;
-    TempFolder folder;
+TEST_F(CompressJob, EmptyListDoesNotCompressAnEarlierResponseFile) {
     f.Start();
     std::ofstream(ResponseFile(), std::ios::binary) << "stale.txt\r\n";
     f.SetArchivePath(folder.path() + "\\out.cab");
@@ -125,9 +122,7 @@ TEST(CompressJob, EmptyListDoesNotCompressAnEarlierResponseFile) {
     EXPECT_TRUE(IsWindowEnabled(f.window->hwnd()));
 }
 
-TEST(CompressJob, UnwritableResponseFileStopsTheJobWithAnError) {
-    MainWindowFixture f;
-    TempFolder folder;
+TEST_F(CompressJob, UnwritableResponseFileStopsTheJobWithAnError) {
     const std::string file = folder.File("a.txt");
     f.Start();
     CreateDirectoryA(ResponseFile().c_str(), nullptr);  // a folder where the file should be
@@ -146,9 +141,7 @@ TEST(CompressJob, UnwritableResponseFileStopsTheJobWithAnError) {
     RemoveDirectoryA(ResponseFile().c_str());
 }
 
-TEST(CompressJob, RefusedLibraryDefaultsStopTheJobBeforeTheLibrary) {
-    MainWindowFixture f;
-    TempFolder folder;
+TEST_F(CompressJob, RefusedLibraryDefaultsStopTheJobBeforeTheLibrary) {
     const std::string file = folder.File("a.txt");
     f.Start();
     MakeKeyReadOnly("Software\\ArchiverDll\\Cab32");
@@ -164,9 +157,7 @@ TEST(CompressJob, RefusedLibraryDefaultsStopTheJobBeforeTheLibrary) {
     EXPECT_TRUE(IsWindowEnabled(f.window->hwnd()));
 }
 
-TEST(CompressJob, MultiVolumeChecksTheFirstVolumeNamedBeforeTheExtension) {
-    MainWindowFixture f;
-    TempFolder folder;
+TEST_F(CompressJob, MultiVolumeChecksTheFirstVolumeNamedBeforeTheExtension) {
     const std::string file = folder.File("a.txt");
     CreateDirectoryA((folder.path() + "\\my.dir").c_str(), nullptr);
     const std::string archive = folder.path() + "\\my.dir\\a.cab";
@@ -187,9 +178,7 @@ TEST(CompressJob, MultiVolumeChecksTheFirstVolumeNamedBeforeTheExtension) {
     EXPECT_EQ(f.steps.resultWindowShown, 1);
 }
 
-TEST(CompressJob, OlderLibraryNamesTheFirstVolumeWithOneDigit) {
-    MainWindowFixture f;
-    TempFolder folder;
+TEST_F(CompressJob, OlderLibraryNamesTheFirstVolumeWithOneDigit) {
     const std::string file = folder.File("a.txt");
     f.fake->script().version = 80;
     f.Start();
@@ -200,9 +189,7 @@ TEST(CompressJob, OlderLibraryNamesTheFirstVolumeWithOneDigit) {
     EXPECT_EQ(TextOf(f.window->edtCab), folder.path() + "\\archive1");
 }
 
-TEST(ExtractJob, ResponseFileHoldsTheTickedMembersOrNothing) {
-    MainWindowFixture f;
-    TempFolder folder;
+TEST_F(ExtractJob, ResponseFileHoldsTheTickedMembersOrNothing) {
     const std::string cabinet = folder.File("in.cab", "MSCF");
     f.fake->SetMembers({"readme.txt", "sub dir\\b.txt", "c.dat"});
     f.Start();

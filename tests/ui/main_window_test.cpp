@@ -148,8 +148,11 @@ TEST(MainWindowStartUp, ActivationRunsOnceOnly) {
     EXPECT_EQ(TextOf(f.window->edtPara1), "-x");
 }
 
-TEST(OperationSelection, EachOperationEnablesOnlyWhatItUses) {
-    MainWindowFixture f;
+// A main window over the scriptable library and a temporary folder.
+using OperationSelection = WindowTest;
+using HelpAndAbout = WindowTest;
+
+TEST_F(OperationSelection, EachOperationEnablesOnlyWhatItUses) {
     f.Start();
     EXPECT_EQ(ListItems(f.window->cobPara1), ItemsOf(kOperationColumns));  // the documented order
     for (std::size_t column = 0; column < kOperationCount; ++column) {
@@ -175,9 +178,7 @@ TEST(OperationSelection, EachOperationEnablesOnlyWhatItUses) {
     }
 }
 
-TEST(OperationSelection, CompressDropsAnExistingArchivePathAndItsMembers) {
-    MainWindowFixture f;
-    TempFolder folder;
+TEST_F(OperationSelection, CompressDropsAnExistingArchivePathAndItsMembers) {
     const std::string cabinet = folder.File("a.cab", "MSCF");
     f.fake->script().checkAnswer = fake_cab32::kCheckCabinetFile;
     f.fake->SetMembers({"one.txt", "two.txt"});
@@ -190,8 +191,7 @@ TEST(OperationSelection, CompressDropsAnExistingArchivePathAndItsMembers) {
     EXPECT_TRUE(ListItems(f.window->ListBox1).empty());
 }
 
-TEST(OperationSelection, AnyOperationWithAnEmptyArchiveFieldEmptiesTheList) {
-    MainWindowFixture f;
+TEST_F(OperationSelection, AnyOperationWithAnEmptyArchiveFieldEmptiesTheList) {
     f.Start();
     for (const OperationColumn& operation : kOperationColumns) {
         f.window->SetFileList({"C:\\a.txt", "C:\\b.txt"});
@@ -200,8 +200,7 @@ TEST(OperationSelection, AnyOperationWithAnEmptyArchiveFieldEmptiesTheList) {
     }
 }
 
-TEST(OperationSelection, EachCompressionTypeSetsItsSwitch) {
-    MainWindowFixture f;
+TEST_F(OperationSelection, EachCompressionTypeSetsItsSwitch) {
     f.Start();
     EXPECT_EQ(ListItems(f.window->cobType), ItemsOf(kCompressionItems));  // the documented order
     for (const CompressionItem& row : kCompressionItems) {
@@ -282,8 +281,7 @@ TEST(MainWindowClosing, LogOffSavesWhenAgreedAndRemovesTheResponseFileWhenItHapp
     EXPECT_EQ(GetFileAttributesA(ResponseFile().c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
-TEST(HelpAndAbout, VersionBoxText) {
-    MainWindowFixture f;
+TEST_F(HelpAndAbout, VersionBoxText) {
     f.Start();
     SendMessageA(f.window->hwnd(), WM_COMMAND, MAKEWPARAM(2005, 0), 0);
     ASSERT_EQ(f.steps.messages.size(), 1u);

@@ -50,6 +50,11 @@ protected:
     void Extract(const std::string& archive, const std::string& into) {
         f.SelectOperation("解凍");
         f.SetArchivePath(archive);
+        ExtractInto(into);
+    }
+    // Chooses the folder and runs the extraction already set up.
+    void ExtractInto(const std::string& into) {
+        CreateDirectoryA(into.c_str(), nullptr);
         f.steps.chosenFolder = into + "\\";
         SendMessageA(f.window->cmdDirec, BM_CLICK, 0, 0);
         PressExecute(f);
@@ -87,7 +92,6 @@ TEST_F(RealLibraryTest, EveryCompressionTypeRoundTripsThroughTheWindow) {
         PressExecute(f);
         EXPECT_TRUE(f.steps.messages.empty());
 
-        CreateDirectoryA(folder.c_str(), nullptr);
         f.SetCheck(f.window->CheckBox2, true);  // without the stored folders
         Extract(archive, folder);
         for (const std::string& sample : samples) {
@@ -113,7 +117,6 @@ TEST_F(RealLibraryTest, MultiVolumeArchiveIsFollowedWhenExtracting) {
     EXPECT_NE(GetFileAttributesA((target.path() + "\\set02.cab").c_str()), INVALID_FILE_ATTRIBUTES);
 
     const std::string folder = target.path() + "\\out";
-    CreateDirectoryA(folder.c_str(), nullptr);
     Extract(target.path() + "\\set01.cab", folder);
     EXPECT_EQ(ReadFile(folder + "\\big.bin"), ReadFile(big));
     EXPECT_EQ(ReadFile(folder + "\\small.txt"), "small");
@@ -138,10 +141,7 @@ TEST_F(RealLibraryTest, OnlyTheTickedMembersAreExtracted) {
     SendMessageA(f.window->CheckListBox1, LB_SETITEMDATA, 1, 1);
     SendMessageA(f.window->CheckListBox1, LB_SETITEMDATA, 3, 1);
     const std::string folder = target.path() + "\\picked";
-    CreateDirectoryA(folder.c_str(), nullptr);
-    f.steps.chosenFolder = folder + "\\";
-    SendMessageA(f.window->cmdDirec, BM_CLICK, 0, 0);
-    PressExecute(f);
+    ExtractInto(folder);
     for (int i = 1; i <= 5; ++i) {
         const std::string out = folder + "\\" + MemberName(i);
         const bool wanted = i == 2 || i == 4;
@@ -341,19 +341,15 @@ TEST_F(RealLibraryTest, NamesOutsideShiftJisGoInAndComeBackExactly) {
     ASSERT_TRUE(f.steps.messages.empty()) << f.steps.messages.front().text;
 
     const std::string all = target.path() + "\\all";
-    CreateDirectoryA(all.c_str(), nullptr);
     Extract(archive, all);
     for (std::size_t i = 0; i < names.size(); ++i) {
         EXPECT_EQ(ReadWideFile(tarvik::WideFromAnsi(all) + L"\\" + names[i]), ReadWideFile(paths[i])) << i;
     }
 
     const std::string picked = target.path() + "\\picked";
-    CreateDirectoryA(picked.c_str(), nullptr);
     f.SetCheck(f.window->CheckBox3, true);
     SendMessageA(f.window->CheckListBox1, LB_SETITEMDATA, 4, 1);  // "Ünï.txt", shown as its best-fit form
-    f.steps.chosenFolder = picked + "\\";
-    SendMessageA(f.window->cmdDirec, BM_CLICK, 0, 0);
-    PressExecute(f);
+    ExtractInto(picked);
     for (std::size_t i = 0; i < names.size(); ++i) {
         const std::wstring out = tarvik::WideFromAnsi(picked) + L"\\" + names[i];
         EXPECT_EQ(GetFileAttributesW(out.c_str()) != INVALID_FILE_ATTRIBUTES, i == 4) << i;
