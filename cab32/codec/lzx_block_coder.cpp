@@ -155,6 +155,20 @@ std::uint64_t TreeBits(const BlockPlan& plan, const BlockTrees& previous) {
 
 }  // namespace
 
+Item MatchItem(int slot, std::uint32_t length, std::uint8_t extraBits, std::uint32_t extra) {
+    const std::uint32_t header = length - kMinMatch;
+    const std::uint32_t primary = header < kNumPrimaryLengths ? header : kNumPrimaryLengths;
+    const std::uint16_t lengthSymbol =
+        header < kNumPrimaryLengths ? kNoLengthSymbol : static_cast<std::uint16_t>(header - kNumPrimaryLengths);
+    return {static_cast<std::uint16_t>(kNumChars + slot * 8 + primary), lengthSymbol, extraBits, extra};
+}
+
+Item NewOffsetMatch(std::uint32_t offset, std::uint32_t length) {
+    const std::uint32_t formatted = offset + 2;
+    const int slot = PositionSlotOf(formatted);
+    return MatchItem(slot, length, kExtraBits[slot], formatted - kPositionBase[slot]);
+}
+
 void WriteTreeLengths(BitWriter& out, std::span<const std::uint8_t> lengths,
                       std::span<const std::uint8_t> previous, int first, int last) {
     DescribeTree(lengths, previous, first, last).Write(out);

@@ -21,6 +21,14 @@ struct Item {
 
 inline constexpr std::uint16_t kNoLengthSymbol = 0xFFFF;
 
+inline Item LiteralItem(std::uint8_t byte) { return {byte, kNoLengthSymbol, 0, 0}; }
+// A match of `length` bytes (2 to 257) in position slot `slot`: one of the
+// three repeated offsets (0 to 2, no footer), or the slot of a new offset
+// with the footer that completes it.
+Item MatchItem(int slot, std::uint32_t length, std::uint8_t extraBits = 0, std::uint32_t extra = 0);
+// A match at a new offset (1 or more bytes back).
+Item NewOffsetMatch(std::uint32_t offset, std::uint32_t length);
+
 // One frame's items and the bytes they stand for (which stay owned by the
 // caller; a block written coded needs only their count).
 struct FrameItems {

@@ -63,7 +63,7 @@ private:
     void Parse(std::uint32_t position, std::uint32_t end);
     std::uint32_t PassLiterals(std::uint32_t position, std::uint32_t end);
     void EmitLiteral(std::uint32_t position) {
-        frames_[held_ - 1].items.push_back({*finder_.At(position), kNoLengthSymbol, 0, 0});
+        frames_[held_ - 1].items.push_back(LiteralItem(*finder_.At(position)));
     }
     void EmitMatch(const Choice& match);
     void FlushBlock(EncodedStretch& out);
@@ -265,28 +265,16 @@ void LzxEncoder::Parse(std::uint32_t position, std::uint32_t end) {
 
 // Codes a match and updates the repeated offsets exactly as a reader does.
 void LzxEncoder::EmitMatch(const Choice& match) {
-    int slot;
-    std::uint8_t extraBits = 0;
-    std::uint32_t extra = 0;
+    std::vector<Item>& items = frames_[held_ - 1].items;
     if (match.repeat >= 0) {
-        slot = match.repeat;
         std::swap(repeats_[0], repeats_[match.repeat]);
+        items.push_back(MatchItem(match.repeat, match.length));
     } else {
-        const std::uint32_t formatted = match.offset + 2;
-        slot = PositionSlotOf(formatted);
-        extraBits = static_cast<std::uint8_t>(ExtraBits(slot));
-        extra = formatted - kPositionBase[slot];
         repeats_[2] = repeats_[1];
         repeats_[1] = repeats_[0];
         repeats_[0] = match.offset;
+        items.push_back(NewOffsetMatch(match.offset, match.length));
     }
-    const std::uint32_t lengthHeader = match.length - kMinMatch;
-    const std::uint32_t primary = lengthHeader < kNumPrimaryLengths ? lengthHeader : kNumPrimaryLengths;
-    const auto lengthSymbol = lengthHeader < kNumPrimaryLengths
-                                  ? kNoLengthSymbol
-                                  : static_cast<std::uint16_t>(lengthHeader - kNumPrimaryLengths);
-    frames_[held_ - 1].items.push_back(
-        {static_cast<std::uint16_t>(kNumChars + slot * 8 + primary), lengthSymbol, extraBits, extra});
 }
 
 }  // namespace

@@ -203,4 +203,11 @@ bool ExtractWithCabextract(const Bytes& cabinet, Bytes& out) {
     return ok;
 }
 
+std::string DecodersDisagree(const Folder& folder, const Bytes& expected) {
+    Bytes decoded, extracted;
+    if (!DecodeFolder(folder, decoded) || decoded != expected) return "the library's decoder";
+    if (!ExtractWithCabextract(BuildCabinet(folder), extracted) || extracted != expected) return "cabextract";
+    return {};
+}
+
 }  // namespace tarvik::testing

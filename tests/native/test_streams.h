@@ -49,6 +49,9 @@ bool ReadCabinetFolders(const Bytes& cabinet, std::vector<Folder>& folders);
 
 // Runs cabextract on the cabinet; the one file's bytes, or false.
 bool ExtractWithCabextract(const Bytes& cabinet, Bytes& out);
+// Empty when both the library's decoders and cabextract give back
+// `expected` from the folder; else which of them did not.
+std::string DecodersDisagree(const Folder& folder, const Bytes& expected);
 
 // A cabinet held in memory, for the structure and folder readers.
 class MemoryCabSource final : public cab32::CabSource {
