@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "window_class.h"
+
 namespace cab32 {
 
 namespace {
@@ -36,13 +38,7 @@ void ProgressWindow::Update(std::string_view member, std::uint64_t done, std::ui
 }
 
 void ProgressWindow::Create() {
-    WNDCLASSA windowClass{};
-    windowClass.lpfnWndProc = WindowProc;
-    windowClass.hInstance = instance_;
-    windowClass.hCursor = LoadCursor(nullptr, IDC_WAIT);
-    windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-    windowClass.lpszClassName = kClassName;
-    classRegistered_ = RegisterClassA(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+    classRegistered_ = tarvik::RegisterWindowClass(instance_, kClassName, WindowProc, nullptr, IDC_WAIT);
     if (!classRegistered_) return;
     RECT ownerRect{};
     GetWindowRect(owner_, &ownerRect);

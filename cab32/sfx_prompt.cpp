@@ -6,6 +6,8 @@
 #include <memory>
 #include <type_traits>
 
+#include "window_class.h"
+
 namespace cab32 {
 
 namespace {
@@ -104,13 +106,7 @@ DestinationPrompt::~DestinationPrompt() {
 }
 
 bool DestinationPrompt::Open(const std::string& folder) {
-    WNDCLASSA windowClass{};
-    windowClass.lpfnWndProc = Procedure;
-    windowClass.hInstance = instance_;
-    windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-    windowClass.lpszClassName = kClassName;
-    if (!RegisterClassA(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
+    if (!tarvik::RegisterWindowClass(instance_, kClassName, Procedure)) return false;
     RECT frame{0, 0, kClientWidth, kClientHeight};
     AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
     // Made hidden at the corner, then shown where it belongs.

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "callback_wall.h"
+#include "window_class.h"
 
 namespace tarvik {
 
@@ -40,22 +41,6 @@ LRESULT CALLBACK WindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
         showError(CurrentExceptionText());
         return 0;
     }
-}
-
-// Registers a window class of the program: arrow cursor, button-face
-// background. A class registered before (a second window object of the same
-// class, as tests make) counts as registered; false when it cannot be.
-[[nodiscard]] inline bool RegisterWindowClass(HINSTANCE instance, const char* name, WNDPROC procedure,
-                                              HICON icon = nullptr) {
-    WNDCLASSEXA windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = procedure;
-    windowClass.hInstance = instance;
-    windowClass.hIcon = icon;
-    windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = name;
-    return RegisterClassExA(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
 }  // namespace tarvik

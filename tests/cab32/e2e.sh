@@ -23,7 +23,10 @@ expect_rc() {
   local want=$1 what=$2
   [ "$RC" = "$want" ] || fail "$what: result $RC, expected $want; output: $OUT"
 }
-drv() { "$wine_run" "$driver" "$DLL" "$@" 2>/dev/null; }
+# drv ARGS...: runs the driver; its error output is kept for the failure
+# messages (drv_error).
+drv() { "$wine_run" "$driver" "$DLL" "$@" 2>driver-error.txt; }
+drv_error() { echo "driver result $1, error output: $(head -c 400 driver-error.txt | tr '\n' ' ')"; }
 # Text in CP932, as the program writes its list files.
 sjis() { printf "$@" | iconv -f UTF-8 -t CP932; }
 
@@ -85,8 +88,10 @@ suite_roundtrip() {
     check "gcab lists $mode" gcab -t "$cab"
     check "CabCheckArchive $mode" drv check "$cab"
     # The full path is stored without drive and leading "\".
-    drv members "$cab" | iconv -f CP932 -t UTF-8 | tr -d '\r' > members.txt
-    grep -qxF "$full_name" members.txt || fail "$mode: stored name of a full path"
+    drv members "$cab" > members-cp932.txt
+    local members_rc=$?
+    iconv -f CP932 -t UTF-8 < members-cp932.txt | tr -d '\r' > members.txt
+    grep -qxF "$full_name" members.txt || fail "$mode: stored name of a full path ($(drv_error $members_rc))"
     grep -qxF 'src\ソフト表\表示.txt' members.txt || fail "$mode: Shift-JIS member name"
     [ "$(wc -l < members.txt)" = 6 ] || fail "$mode: member count"
     # cabextract and gcab extract what went in, byte for byte (ASCII names;
