@@ -617,7 +617,8 @@ CabinetNames CabinetSetWriter::NamesFor(bool more) const {
 
 // Writes the set ID into the volumes written before the last one.
 WriteResult SetSetIdOfEarlierVolumes(const std::vector<std::string>& written, std::uint16_t setId) {
-    const std::uint8_t bytes[2] = {static_cast<std::uint8_t>(setId & 0xFF), static_cast<std::uint8_t>(setId >> 8)};
+    std::uint8_t bytes[2];
+    StoreLe16(bytes, setId);
     for (std::size_t i = 0; i + 1 < written.size(); ++i) {
         WinFile volume = WinFile::OpenForUpdate(written[i]);
         if (!volume.IsOpen() || !volume.Seek(kSetIdOffset) || !volume.Write(bytes, sizeof bytes))

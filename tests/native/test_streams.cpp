@@ -12,20 +12,6 @@
 #include "quantum_encoder.h"
 
 namespace tarvik::testing {
-namespace {
-
-void Put16(Bytes& out, std::uint32_t v) {
-    out.push_back(static_cast<std::uint8_t>(v));
-    out.push_back(static_cast<std::uint8_t>(v >> 8));
-}
-void Put32(Bytes& out, std::uint32_t v) {
-    Put16(out, v & 0xFFFF);
-    Put16(out, v >> 16);
-}
-std::uint32_t Get16(const Bytes& in, std::size_t at) { return in[at] | in[at + 1] << 8; }
-std::uint32_t Get32(const Bytes& in, std::size_t at) { return Get16(in, at) | Get16(in, at + 2) << 16; }
-
-}  // namespace
 
 Bytes SampleData(Sample kind, std::size_t size, std::uint32_t seed) {
     std::mt19937 random(seed);
@@ -125,16 +111,16 @@ Bytes BuildCabinet(const Folder& folder) {
     const std::uint32_t filesAt = 36 + 8;
     const std::uint32_t dataAt = filesAt + 16 + static_cast<std::uint32_t>(name.size()) + 1;
     Bytes cab = {'M', 'S', 'C', 'F'};
-    for (std::uint32_t v : {0u, dataAt + dataBytes, 0u, filesAt, 0u}) Put32(cab, v);
+    for (std::uint32_t v : {0u, dataAt + dataBytes, 0u, filesAt, 0u}) cab32::AppendLe32(cab, v);
     cab.push_back(3);
     cab.push_back(1);
-    for (std::uint32_t v : {1u, 1u, 0u, 0x1234u, 0u}) Put16(cab, v);
-    Put32(cab, dataAt);
-    Put16(cab, static_cast<std::uint32_t>(folder.blocks.size()));
-    Put16(cab, folder.type);
-    Put32(cab, total);
-    Put32(cab, 0);
-    for (std::uint32_t v : {0u, 0x5988u, 0u, 0x20u}) Put16(cab, v);
+    for (std::uint32_t v : {1u, 1u, 0u, 0x1234u, 0u}) cab32::AppendLe16(cab, v);
+    cab32::AppendLe32(cab, dataAt);
+    cab32::AppendLe16(cab, static_cast<std::uint32_t>(folder.blocks.size()));
+    cab32::AppendLe16(cab, folder.type);
+    cab32::AppendLe32(cab, total);
+    cab32::AppendLe32(cab, 0);
+    for (std::uint32_t v : {0u, 0x5988u, 0u, 0x20u}) cab32::AppendLe16(cab, v);
     cab.insert(cab.end(), name.begin(), name.end());
     cab.push_back(0);
     for (const Block& block : folder.blocks) {
@@ -146,31 +132,31 @@ Bytes BuildCabinet(const Folder& folder) {
 
 bool ReadCabinetFolders(const Bytes& cab, std::vector<Folder>& folders) {
     folders.clear();
-    if (cab.size() < 36 || Get32(cab, 0) != 0x4643534D) return false;
-    const std::uint32_t flags = Get16(cab, 30);
+    if (cab.size() < 36 || cab32::ReadLe32(&cab[0]) != 0x4643534D) return false;
+    const std::uint32_t flags = cab32::ReadLe16(&cab[30]);
     std::size_t at = 36;
     std::uint32_t folderReserve = 0, dataReserve = 0;
     if (flags & 4) {
         folderReserve = cab[at + 2];
         dataReserve = cab[at + 3];
-        at += 4 + Get16(cab, at);
+        at += 4 + cab32::ReadLe16(&cab[at]);
     }
     for (int name = 0; name < ((flags & 1) ? 2 : 0) + ((flags & 2) ? 2 : 0); ++name)
         while (at < cab.size() && cab[at++] != 0) {}
-    const std::uint32_t count = Get16(cab, 26);
+    const std::uint32_t count = cab32::ReadLe16(&cab[26]);
     for (std::uint32_t f = 0; f < count; ++f, at += 8 + folderReserve) {
         if (at + 8 > cab.size()) return false;
         Folder folder;
-        folder.type = static_cast<std::uint16_t>(Get16(cab, at + 6));
-        std::size_t block = Get32(cab, at);
-        for (std::uint32_t b = Get16(cab, at + 4); b > 0; --b) {
+        folder.type = static_cast<std::uint16_t>(cab32::ReadLe16(&cab[at + 6]));
+        std::size_t block = cab32::ReadLe32(&cab[at]);
+        for (std::uint32_t b = cab32::ReadLe16(&cab[at + 4]); b > 0; --b) {
             if (block + 8 + dataReserve > cab.size()) return false;
-            const std::size_t length = Get16(cab, block + 4);
+            const std::size_t length = cab32::ReadLe16(&cab[block + 4]);
             const std::size_t from = block + 8 + dataReserve;
             if (from + length > cab.size()) return false;
             folder.blocks.push_back({Bytes(cab.begin() + static_cast<std::ptrdiff_t>(from),
                                            cab.begin() + static_cast<std::ptrdiff_t>(from + length)),
-                                     static_cast<std::uint16_t>(Get16(cab, block + 6))});
+                                     static_cast<std::uint16_t>(cab32::ReadLe16(&cab[block + 6]))});
             block = from + length;
         }
         folders.push_back(std::move(folder));
